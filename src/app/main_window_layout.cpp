@@ -1,0 +1,301 @@
+#include "app/main_window_layout.h"
+
+#include <QCheckBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "record/layout.h"
+#include "ui/byte_grid.h"
+#include "ui/controls.h"
+#include "ui/dir_list.h"
+#include "ui/wrap_button.h"
+
+namespace tolvane::app {
+namespace {
+
+QString member(const char* name, int index) {
+  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+template <typename W>
+W* place(W* widget, const QString& name, int x, int y, int w, int h) {
+  widget->setObjectName(name);
+  widget->setGeometry(x, y, w, h);
+  return widget;
+}
+
+// A top-level control placed by its twip rectangle.
+template <typename W>
+W* placeTwips(W* widget, const QString& name, int left, int top, int width, int height) {
+  return place(widget, name, twips(left), twips(top), twips(left + width) - twips(left),
+               twips(top + height) - twips(top));
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& caption, int x, int y, int w,
+              int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+  auto* l = place(new QLabel(caption, parent), name, x, y, w, h);
+  l->setAlignment(align);
+  return l;
+}
+
+ui::CaptionLabel* captionLabel(QWidget* parent, const QString& name, const QString& caption,
+                               int x, int y, int w, int h) {
+  auto* l = place(new ui::CaptionLabel(parent), name, x, y, w, h);
+  l->setText(caption);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  return l;
+}
+
+QLineEdit* textBox(QWidget* parent, const QString& name, int x, int y, int w, int h) {
+  auto* t = place(new QLineEdit(parent), name, x, y, w, h);
+  t->setMaxLength(32767 * 64);  // no practical length limit
+  t->setTextMargins(0, 0, 0, 0);
+  return t;
+}
+
+QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, int left,
+                 int top, int width, int height) {
+  return placeTwips(new QGroupBox(caption, parent), name, left, top, width, height);
+}
+
+QCheckBox* checkBox(QWidget* parent, const QString& name, const QString& caption, int x, int y,
+                    int w, int h) {
+  return place(new QCheckBox(caption, parent), name, x, y, w, h);
+}
+
+ui::OptionButton* option(ui::OptionArray* array, QWidget* parent, const char* name, int index,
+                         const QString& caption, int x, int y, int w, int h) {
+  auto* b = place(new ui::OptionButton(caption, parent), member(name, index), x, y, w, h);
+  array->add(index, b);
+  return b;
+}
+
+void fillSlotList(QListWidget* list) {
+  list->clear();
+  for (const char* name : record::slotNames()) list->addItem(QString::fromLatin1(name));
+}
+
+}  // namespace
+
+int twips(int value) { return (value + 7) / 15; }
+
+editors::WindowControls createControls(QWidget* w) {
+  editors::WindowControls c;
+
+  // Left column.
+  c.Label7 = placeTwips(new ui::CaptionLabel(w), "Label7", 120, 0, 924, 276);
+  c.Command3 = placeTwips(new ui::WrapButton("Save planes.dat", w), "Command3", 24, 312, 1092, 540);
+  c.Command2 = placeTwips(new ui::WrapButton("Save Script", w), "Command2", 24, 864, 1092, 444);
+  c.Command1 = placeTwips(new ui::WrapButton("Move to the top of the damage byte section", w),
+                          "Command1", 24, 1320, 1092, 852);
+  c.Text4 = placeTwips(new QLineEdit(w), "Text4", 264, 2232, 612, 288);
+  c.Text4->setMaxLength(32767 * 64);
+  c.Text4->hide();
+
+  // Byte grid.
+  c.G1 = placeTwips(new ui::ByteGrid(w), "G1", 1125, 0, 2580, 2625);
+
+  // Flag frames: one column of boxes each, index 0 at the top.
+  c.F[0] = frame(w, "F1", QString(), 3720, 24, 1308, 2556);
+  c.F[1] = frame(w, "F2", QString(), 5028, 24, 1404, 2556);
+  c.F[2] = frame(w, "F3", QString(), 6432, 24, 2004, 2556);
+  c.F[3] = frame(w, "F4", QString(), 8448, 24, 1452, 2556);
+  const char* captions1[8] = {"Fighter",      "Bomber",       "Flyable",     "Jet",
+                              "Twin engined", "Four engined", "Rocket (V1)", "German"};
+  const char* captions2[8] = {"British",   "American",     "Inline engine", "Not used",
+                              "Gear Back", "Gear Inwards", "Gear Outwards", "Nose wheel"};
+  const char* captions3[8] = {"Counter rotating props", "Counter clockwise prop",
+                              "Gravity fed carburettor", "Not used", "Dive bomber",
+                              "Attack plane", "Turn fighter", "Energy fighter"};
+  const char* captions4[6] = {"Defensive gun", "Multi crewed", "Combat flaps",
+                              "Automatic slats", "Light Armour", "Heavy armour"};
+  for (int i = 0; i < 8; ++i) {
+    c.Check1[i] = checkBox(c.F[0], member("Check1", i), captions1[i], 3, 14 + 19 * i,
+                           c.F[0]->width() - 4, 19);
+    c.Check2[i] = checkBox(c.F[1], member("Check2", i), captions2[i], 3, 14 + 19 * i,
+                           c.F[1]->width() - 4, 19);
+    c.Check3[i] = checkBox(c.F[2], member("Check3", i), captions3[i], 3, 14 + 19 * i,
+                           c.F[2]->width() - 4, 19);
+  }
+  for (int i = 0; i < 6; ++i) {
+    c.Check4[i] = checkBox(c.F[3], member("Check4", i), captions4[i], 3, 14 + 18 * i,
+                           c.F[3]->width() - 4, 18);
+  }
+  // The flag captions are long for their frames: a narrow face of the same family fits them.
+  QFont narrow = w->font();
+  narrow.setFamily(QStringLiteral("Liberation Sans Narrow"));
+  for (QGroupBox* f : c.F) f->setFont(narrow);
+  // The "Not used" boxes carry bit 3 of bytes 6 and 7 through unchanged.
+  c.Check2[3]->setEnabled(false);
+  c.Check3[3]->setEnabled(false);
+  c.Label2_1 = label(c.F[3], "Label2(1)", "Year", 4, 122, 44, 16);
+  c.Label12 = label(c.F[3], "Label12", "Crew", 50, 122, 40, 16);
+  c.Text8 = textBox(c.F[3], "Text8", 4, 139, 44, 21);
+  c.Text7 = textBox(c.F[3], "Text7", 50, 139, 42, 21);
+
+  // Performance frame: three columns of caption, box and conversion.
+  c.Frame2 = frame(w, "Frame2", QString(), 0, 2592, 9900, 1860);
+  struct Column {
+    int x, captionWidth, boxWidth, conversionWidth;
+  };
+  const Column left{4, 68, 62, 72};
+  const Column middle{206, 40, 62, 100};
+  const Column right{410, 82, 62, 100};
+  const int rowTop = 10;
+  const int rowStep = 22;
+  const char* caption4[16] = {"Ammo Count",  "Cruise speed", "Corner speed", "Max speed",
+                              "Empty wt",    "Fuel burn rate", "Wt of fuel", "Max range",
+                              "Close",       "Medium",       "Far",          "Line",
+                              "Max",         "External default", "Collision radius",
+                              "Stall speed"};
+  auto performanceRow = [&](int index, const Column& col, int line, QLabel** conversion,
+                            bool lengthLabel) {
+    const int y = rowTop + rowStep * line;
+    const int captionIndex = index == 0 ? 15 : index;
+    c.Label4[captionIndex] = label(c.Frame2, member("Label4", captionIndex),
+                                   caption4[captionIndex], col.x, y, col.captionWidth, 20);
+    c.Text3[index] =
+        textBox(c.Frame2, member("Text3", index), col.x + col.captionWidth, y, col.boxWidth, 20);
+    auto* conv = captionLabel(c.Frame2, member(lengthLabel ? "Label9" : "Label10", index),
+                              lengthLabel ? " " : "", col.x + col.captionWidth + col.boxWidth + 2,
+                              y, col.conversionWidth - 2, 20);
+    *conversion = conv;
+    if (lengthLabel) c.Label9[index] = conv;
+    else c.Label10[index] = conv;
+  };
+  QLabel* unused = nullptr;
+  // Left: stall, cruise, corner and max speed, empty weight.
+  performanceRow(0, left, 0, &unused, false);
+  for (int i = 1; i <= 4; ++i) performanceRow(i, left, i, &unused, false);
+  // Middle: the view distances.
+  for (int i = 8; i <= 12; ++i) performanceRow(i, middle, i - 8, &unused, true);
+  // Right: external default, collision radius, range, fuel weight, fuel burn rate.
+  performanceRow(13, right, 0, &unused, true);
+  performanceRow(14, right, 1, &unused, true);
+  performanceRow(7, right, 2, &unused, true);
+  performanceRow(6, right, 3, &unused, false);
+  performanceRow(5, right, 4, &unused, false);
+  c.Label9[13]->hide();
+  c.Label10[5]->hide();
+  // The code sits in the top right corner, where the hidden conversion would be.
+  const int codeX = right.x + right.captionWidth + right.boxWidth + 4;
+  c.Label6 = label(c.Frame2, "Label6", "Code", codeX, rowTop, 28, 20);
+  c.Text5 = textBox(c.Frame2, "Text5", codeX + 28, rowTop, c.Frame2->width() - codeX - 32, 20);
+
+  // Aircraft list.
+  c.List1 = placeTwips(new QListWidget(w), "List1", 24, 4512, 1332, 2010);
+  fillSlotList(c.List1);
+
+  // Gun-group panel.
+  c.Frame1 = frame(w, "Frame1", "Gun Group", 1392, 4488, 948, 2292);
+  c.Option4 = new ui::OptionArray(w);
+  c.Option4->setObjectName("Option4");
+  for (int n = 1; n <= 6; ++n) {
+    option(c.Option4, c.Frame1, "Option4", n, QString::number(n), 6, 16 + 18 * (n - 1),
+           c.Frame1->width() - 10, 18);
+  }
+  c.Text6 = textBox(c.Frame1, "Text6", 6, 127, c.Frame1->width() - 12, 21);
+  c.Frame1->hide();
+
+  c.FGG = frame(w, "FGG", QString(), 2352, 4488, 7548, 1260);
+  c.Option1 = new ui::OptionArray(w);
+  c.Option1->setObjectName("Option1");
+  const char* positions[14] = {"None",         "Wing",          "Nose",        "Tail",
+                               "Top Turret",   "Rear cabin",    "Top",         "Ventral Rear",
+                               "Ventral Front", "Ball Turret",   "Left Waist",  "Right waist",
+                               "Nose (flexible)", "Front Turret"};
+  const int columnX[6] = {4, 80, 156, 254, 342, 416};
+  for (int i = 0; i < 14; ++i) {
+    const int rowIndex = i / 5;
+    const int columnIndex = i % 5;
+    option(c.Option1, c.FGG, "Option1", i, positions[i], columnX[columnIndex],
+           16 + 22 * rowIndex, columnX[columnIndex + 1] - columnX[columnIndex] - 2, 20);
+  }
+  c.Label3 = captionLabel(c.FGG, "Label3", QString(), columnX[4], 16 + 44, 40, 20);
+  c.smoke = checkBox(c.FGG, "smoke", "Smoke", 418, 14, 80, 20);
+  c.smoke->setTristate(true);
+  c.Label1_0 = label(c.FGG, "Label1(0)", "Number", 418, 37, 44, 20);
+  c.Text1 = textBox(c.FGG, "Text1", 462, 37, 36, 20);
+  c.Label4[0] = label(c.FGG, "Label4(0)", "Ammo Count", 418, 60, 44, 20);
+  c.Label4[0]->setWordWrap(false);
+  c.Text2 = textBox(c.FGG, "Text2", 462, 60, 36, 20);
+  c.Text2->hide();
+  c.FGG->setFont(narrow);
+  c.FGG->hide();
+
+  c.FGC = frame(w, "FGC", QString(), 2352, 5760, 7548, 492);
+  c.Option2 = new ui::OptionArray(w);
+  c.Option2->setObjectName("Option2");
+  struct TypeButton {
+    int index;
+    const char* caption;
+    int width;
+  };
+  const TypeButton types[5] = {{0, "None", 50},
+                               {2, "30 cal/7.9 mm MG", 112},
+                               {4, "50cal/13mm MG", 102},
+                               {12, "20 mm Cannon", 94},
+                               {24, "30mm Cannon", 88}};
+  int x = 4;
+  for (const TypeButton& t : types) {
+    option(c.Option2, c.FGC, "Option2", t.index, t.caption, x, 8, t.width, 20);
+    x += t.width;
+  }
+  c.Gundamage = textBox(c.FGC, "Gundamage", x + 4, 8, 44, 20);
+  c.FGC->setFont(narrow);
+  c.FGC->hide();
+
+  c.FGS = frame(w, "FGS", "Sound", 2352, 6264, 7548, 516);
+  c.Option3 = new ui::OptionArray(w);
+  c.Option3->setObjectName("Option3");
+  const char* sounds[4] = {"30 cal/7.9 mm MG", "50cal/13mm MG", "20 mm Cannon", "30mm Cannon"};
+  const int soundWidths[4] = {112, 102, 94, 88};
+  x = 54;
+  for (int i = 0; i < 4; ++i) {
+    option(c.Option3, c.FGS, "Option3", i, sounds[i], x, 14, soundWidths[i], 18);
+    x += soundWidths[i];
+  }
+  c.Label5 = captionLabel(c.FGS, "Label5", QString(), x + 6, 14, 40, 18);
+  c.FGS->setFont(narrow);
+  c.FGS->hide();
+
+  // Script Maker, above the controls it overlaps.
+  c.Frame3 = frame(w, "Frame3", "Script Maker", 1650, 510, 8004, 5940);
+  QGroupBox* f3 = c.Frame3;
+  c.Label11 = label(f3, "Label11", "Aircraft Name", 8, 20, 80, 20);
+  c.Text9 = textBox(f3, "Text9", 90, 20, 160, 20);
+  c.Label8 = label(f3, "Label8", "Slot:", 8, 46, 80, 16);
+  c.List2 = place(new QListWidget(f3), "List2", 8, 64, 128, f3->height() - 72);
+  fillSlotList(c.List2);
+  c.Label16 = label(f3, "Label16", "Pnames string name:", 146, 46, 200, 16);
+  c.Text11 = textBox(f3, "Text11", 146, 64, 250, 20);
+  c.Label13 = label(f3, "Label13", "Description", 146, 90, 200, 16);
+  c.Text10 = place(new QPlainTextEdit(f3), "Text10", 146, 108, 250, 118);
+  c.Text10->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  c.Text10->setLineWrapMode(QPlainTextEdit::NoWrap);
+  c.Dir1 = place(new ui::DirList(f3), "Dir1", 146, 234, 250, f3->height() - 242);
+  c.Command5 = place(new ui::WrapButton("Cancel", f3), "Command5", 420, 18, 104, 28);
+  c.Label17 = label(f3, "Label17", "Save in folder:", 404, f3->height() - 104, 120, 16);
+  c.Text12 = textBox(f3, "Text12", 404, f3->height() - 86, 120, 20);
+  c.Text12->setText("P-");
+  c.Command4 =
+      place(new ui::WrapButton("Save the script", f3), "Command4", 404, f3->height() - 52, 120, 44);
+  c.Label14 = captionLabel(f3, "Label14", QString(), 260, 20, 40, 16);
+  c.Label15 = captionLabel(f3, "Label15", QString(), 300, 20, 40, 16);
+  c.Label18 = captionLabel(f3, "Label18", QString(), 146, 20, 250, 16);
+  c.Label14->hide();
+  c.Label15->hide();
+  c.Label18->hide();
+  c.Frame3->hide();
+  c.Frame3->raise();
+
+  return c;
+}
+
+}  // namespace tolvane::app

@@ -1,0 +1,31 @@
+// The fifteen performance figures with their unit captions.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "editors/window_controls.h"
+#include "editors/window_state.h"
+
+namespace tolvane::editors {
+
+// Unit captions computed from a box's text (read by the reading rule).
+QString lengthCaption(const QString& boxText);  // 1/21 ft: " 100ft/ 30.4m"
+QString speedCaption(const QString& boxText);   // 1/100 mph: " 579.34 kph"
+QString rangeCaption(const QString& boxText);   // 1/132000 mile: " 500 Miles / 804Km"
+QString weightCaption(const QString& boxText);  // lb: " 3175 Kg"
+
+class PerformanceEditor : public QObject {
+  Q_OBJECT
+ public:
+  PerformanceEditor(const WindowControls& controls, WindowState& state);
+
+  // After a load: the distance captions (boxes 8 to 14), then the speed captions (0 to 3).
+  void refreshLoadCaptions();
+
+ private:
+  const WindowControls& c_;
+  WindowState& state_;
+};
+
+}  // namespace tolvane::editors

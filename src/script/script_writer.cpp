@@ -1,0 +1,1 @@
+#include "script/script_writer.h"

@@ -1,0 +1,4 @@
+// Builds and writes the text of an aircraft script.
+#pragma once
+
+namespace tolvane::script {}

@@ -1,0 +1,73 @@
+// The byte grid: 169 rows by 5 columns of text cells over a Qt table view. Row 0 is the fixed
+// header row (shown as the view's empty header), columns 0 and 1 are drawn as fixed columns.
+// Value cells are coloured from their text: red when saving would refuse them, yellow when
+// they differ from the loaded value.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QTableView>
+#include <QVector>
+
+namespace tolvane::ui {
+
+class ByteGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  ByteGridModel(int rows, int columns, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  const QString& text(int row, int column) const;
+  // Replaces a cell's text; returns false when the text was already that.
+  bool setText(int row, int column, const QString& text);
+
+ private:
+  int rows_;
+  int columns_;
+  QVector<QString> cells_;
+};
+
+class ByteGrid : public QTableView {
+  Q_OBJECT
+ public:
+  explicit ByteGrid(QWidget* parent = nullptr);
+
+  int rows() const;
+  int cols() const;
+  // Cell text by row and column; an index outside the grid reads as empty text.
+  QString textMatrix(int row, int column) const;
+  // Replaces a cell's text (an index outside the grid is ignored). Only that cell is redrawn.
+  void setTextMatrix(int row, int column, const QString& text);
+
+  // The row of the cell the user last selected (0 while none was).
+  int row() const;
+  // Makes a cell current, as a user's selection would, without raising a click.
+  void setRow(int row);
+  // Scrolls so that a row is the first data row on view, as far as the grid can scroll.
+  void setTopRow(int row);
+  int topRow() const;
+
+  void setColWidthTwips(int column, int twips);
+  void refresh();
+
+  // Whether a value cell holds text that saving would refuse.
+  bool valueCellRefused(int row) const;
+
+ signals:
+  // Raised when the user clicks a cell, after the current row has been set to its row.
+  void cellClicked(int row, int column);
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void fitRowsToFont();
+  ByteGridModel* model_;
+};
+
+}  // namespace tolvane::ui

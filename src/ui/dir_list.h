@@ -1,0 +1,30 @@
+// A folder chooser: a tree of the file system showing folders only. Its path is the folder
+// that is current in the tree; every change of it is reported.
+#pragma once
+
+#include <QString>
+#include <QTreeView>
+
+class QFileSystemModel;
+
+namespace tolvane::ui {
+
+class DirList : public QTreeView {
+  Q_OBJECT
+ public:
+  explicit DirList(QWidget* parent = nullptr);
+
+  QString path() const { return path_; }
+  // Makes a folder current, opens the tree down to it and reports the change of path.
+  void setPath(const QString& path);
+
+ signals:
+  void pathChanged(const QString& path);
+
+ private:
+  void onCurrentChanged(const QModelIndex& current);
+  QFileSystemModel* model_;
+  QString path_;
+};
+
+}  // namespace tolvane::ui

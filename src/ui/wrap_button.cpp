@@ -1,0 +1,22 @@
+#include "ui/wrap_button.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace tolvane::ui {
+
+WrapButton::WrapButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+
+void WrapButton::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  const QString caption = option.text;
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);
+  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                 QPalette::ButtonText));
+  painter.drawText(rect().adjusted(3, 1, -3, -1), Qt::AlignCenter | Qt::TextWordWrap, caption);
+}
+
+}  // namespace tolvane::ui

@@ -1,0 +1,17 @@
+// A command button whose caption wraps onto several lines when it is wider than the button.
+#pragma once
+
+#include <QPushButton>
+
+namespace tolvane::ui {
+
+class WrapButton : public QPushButton {
+  Q_OBJECT
+ public:
+  explicit WrapButton(const QString& text, QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace tolvane::ui

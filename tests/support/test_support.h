@@ -1,0 +1,69 @@
+// Helpers shared by the tests: a fresh generated planes.dat in a temporary folder that is the
+// process's current folder, a prompter that records messages and answers questions, and
+// access to the main window's controls by object name.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+#include "app/main_window.h"
+#include "ui/prompter.h"
+
+namespace tolvane::test {
+
+class RecordingPrompter : public ui::Prompter {
+ public:
+  RecordingPrompter();
+  ~RecordingPrompter() override;
+  void showError(const QString& title, const QString& text) override;
+  bool ask(const QString& title, const QString& text, const QString& first,
+           const QString& second) override;
+
+  QStringList errors;
+  QStringList questions;
+  std::vector<bool> answers;  // taken in order; false once they run out
+};
+
+// A temporary folder holding a generated planes.dat; the process works in it while the
+// object lives.
+class DataFolder {
+ public:
+  explicit DataFolder(const QString& fileName = QStringLiteral("planes.dat"));
+  ~DataFolder();
+  QString path() const { return dir_.path(); }
+  QString filePath() const { return dir_.filePath(fileName_); }
+  QByteArray bytes() const;
+  void setBytes(const QByteArray& bytes) const;
+
+ private:
+  QTemporaryDir dir_;
+  QString fileName_;
+  QString previous_;
+};
+
+// The generated file as a QByteArray.
+QByteArray demoBytes();
+
+// A window over a DataFolder, with a recording prompter, shown so that the grid scrolls.
+struct Fixture {
+  Fixture();
+  ~Fixture();
+  DataFolder folder;
+  RecordingPrompter prompter;
+  std::unique_ptr<app::MainWindow> window;
+
+  template <typename T>
+  T* find(const QString& name) const {
+    return window->findChild<T*>(name);
+  }
+  // Picks an aircraft in the list as the user does.
+  void pick(int slot);
+  QString cell(int row, int column = 2) const;
+  void setCell(int row, int column, const QString& text);
+};
+
+}  // namespace tolvane::test
