@@ -24,6 +24,12 @@ class PerformanceEditor : public QObject {
   void refreshLoadCaptions();
 
  private:
+  // Every change of box i's text: its unit caption, then its four bytes.
+  void textChanged(int i);
+  // Writes box i's value into grid rows 4i+13 to 4i+16 and marks the record modified.
+  void writeField(int i);
+  void refreshCaption(int i);
+
   const WindowControls& c_;
   WindowState& state_;
 };
