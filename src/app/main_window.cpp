@@ -247,7 +247,7 @@ bool MainWindow::writeRecord() {
 
   const record::Located located = record::locateDataFile(folder_);
   if (!located.ok()) {
-    ui::prompter().showError(kTitle, QStringLiteral("Nothing was saved.\n\n%1")
+    ui::prompter().showError(kTitle, QStringLiteral("The record was not saved: nothing was written.\n\n%1")
                                          .arg(text(located.error)));
     return false;
   }

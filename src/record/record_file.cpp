@@ -196,6 +196,7 @@ std::string RecordWriter::write(const std::filesystem::path& file, std::int64_t 
     }
     return notSaved + systemReason(errno) + ".";
   }
+  if (!S_ISREG(info.st_mode)) return notSaved + "it is not a regular file. Nothing was written.";
   const std::int64_t lastPosition = firstPosition + kRecordBytes - 1;
   if (info.st_size < lastPosition) {
     return notSaved + "the file has become too short (" + std::to_string(info.st_size) +

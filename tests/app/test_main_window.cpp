@@ -1,0 +1,366 @@
+// The window as a whole: start-up, loading a record, saving it in place, the automatic saves
+// of a pick and of closing, and every failure path of loading and saving.
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "record/demo_data.h"
+#include "record/layout.h"
+#include "support/test_support.h"
+#include "ui/byte_grid.h"
+#include "ui/controls.h"
+
+using namespace tolvane;
+using test::Fixture;
+
+namespace {
+
+int fileByte(const QByteArray& bytes, std::int64_t position) {
+  return static_cast<unsigned char>(bytes[static_cast<int>(position - 1)]);
+}
+
+// Positions (counted from 1) at which two files differ.
+QList<qint64> differences(const QByteArray& a, const QByteArray& b) {
+  QList<qint64> out;
+  for (int i = 0; i < std::min(a.size(), b.size()); ++i) {
+    if (a[i] != b[i]) out << i + 1;
+  }
+  return out;
+}
+
+bool closeWindow(app::MainWindow* window) {
+  QCloseEvent event;
+  QCoreApplication::sendEvent(window, &event);
+  return event.isAccepted();
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void startUp() {
+    Fixture f;
+    const auto& c = f.window->controls();
+    QCOMPARE(f.window->windowTitle(), QString("Tolvane"));
+    QCOMPARE(f.window->size(), QSize(660, 453));
+    QCOMPARE(c.List1->count(), 30);
+    QCOMPARE(c.List2->count(), 30);
+    for (int i = 0; i < 30; ++i) {
+      QCOMPARE(c.List1->item(i)->text(), QString(record::slotNames()[i]));
+      QCOMPARE(c.List2->item(i)->text(), c.List1->item(i)->text());
+    }
+    QCOMPARE(c.List1->currentRow(), -1);
+    for (int col = 0; col < 5; ++col) QCOMPARE(f.cell(0, col), QString());
+    QCOMPARE(f.cell(7, 4), QString("7"));
+    QCOMPARE(f.cell(168, 4), QString("168"));
+    QCOMPARE(f.cell(89, 3), QString(" 1 Number"));
+    QCOMPARE(f.cell(159, 3), QString(" 6 Smoke"));
+    QCOMPARE(f.cell(160, 3), QString());
+    for (int row = 1; row <= 168; ++row) {
+      QCOMPARE(f.cell(row, 0), QString());
+      QCOMPARE(f.cell(row, 2), QString());
+    }
+    for (const char* hidden : {"Frame1", "FGG", "FGC", "FGS", "Frame3", "Text4"}) {
+      QVERIFY2(!f.find<QWidget>(hidden)->isVisible(), hidden);
+    }
+    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.find<QLabel>("Label9(13)")->isVisibleTo(f.window.get()));
+    QVERIFY(!f.find<QLabel>("Label10(5)")->isVisibleTo(f.window.get()));
+    QVERIFY(!f.find<QCheckBox>("Check2(3)")->isEnabled());
+  }
+
+  void controlsHaveTheirNamesAndCaptions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Command3") << "Command3" << "Save planes.dat";
+    QTest::newRow("Command2") << "Command2" << "Save Script";
+    QTest::newRow("Command1") << "Command1" << "Move to the top of the damage byte section";
+    QTest::newRow("Command4") << "Command4" << "Save the script";
+    QTest::newRow("Command5") << "Command5" << "Cancel";
+    QTest::newRow("Check1(6)") << "Check1(6)" << "Rocket (V1)";
+    QTest::newRow("Check3(2)") << "Check3(2)" << "Gravity fed carburettor";
+    QTest::newRow("Check4(5)") << "Check4(5)" << "Heavy armour";
+    QTest::newRow("Option1(12)") << "Option1(12)" << "Nose (flexible)";
+    QTest::newRow("Option2(24)") << "Option2(24)" << "30mm Cannon";
+    QTest::newRow("Option3(0)") << "Option3(0)" << "30 cal/7.9 mm MG";
+    QTest::newRow("Option4(6)") << "Option4(6)" << "6";
+    QTest::newRow("Label4(15)") << "Label4(15)" << "Stall speed";
+    QTest::newRow("Label4(0)") << "Label4(0)" << "Ammo Count";
+    QTest::newRow("Label4(13)") << "Label4(13)" << "External default";
+    QTest::newRow("Label2(1)") << "Label2(1)" << "Year";
+    QTest::newRow("Label12") << "Label12" << "Crew";
+    QTest::newRow("Label6") << "Label6" << "Code";
+    QTest::newRow("Label1(0)") << "Label1(0)" << "Number";
+    QTest::newRow("Label16") << "Label16" << "Pnames string name:";
+    QTest::newRow("Label9(8)") << "Label9(8)" << " ";
+    QTest::newRow("Frame1") << "Frame1" << "Gun Group";
+    QTest::newRow("FGS") << "FGS" << "Sound";
+    QTest::newRow("Frame3") << "Frame3" << "Script Maker";
+    QTest::newRow("F1") << "F1" << "";
+    QTest::newRow("smoke") << "smoke" << "Smoke";
+  }
+  void controlsHaveTheirNamesAndCaptions() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    Fixture f;
+    QWidget* w = f.find<QWidget>(name);
+    QVERIFY2(w, qPrintable(name));
+    QString text;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+    else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+    QCOMPARE(text, caption);
+  }
+
+  void topLevelControlsSitWhereTheTableSays_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twipRect");
+    QTest::newRow("Label7") << "Label7" << QRect(120, 0, 924, 276);
+    QTest::newRow("Command3") << "Command3" << QRect(24, 312, 1092, 540);
+    QTest::newRow("G1") << "G1" << QRect(1125, 0, 2580, 2625);
+    QTest::newRow("F3") << "F3" << QRect(6432, 24, 2004, 2556);
+    QTest::newRow("Frame2") << "Frame2" << QRect(0, 2592, 9900, 1860);
+    QTest::newRow("List1") << "List1" << QRect(24, 4512, 1332, 2010);
+    QTest::newRow("FGS") << "FGS" << QRect(2352, 6264, 7548, 516);
+    QTest::newRow("Frame3") << "Frame3" << QRect(1650, 510, 8004, 5940);
+  }
+  void topLevelControlsSitWhereTheTableSays() {
+    QFETCH(QString, name);
+    QFETCH(QRect, twipRect);
+    Fixture f;
+    const QRect g = f.find<QWidget>(name)->geometry();
+    // One pixel is 15 twips; rounding may move an edge by at most one pixel.
+    QVERIFY(std::abs(g.x() * 15 - twipRect.x()) <= 15);
+    QVERIFY(std::abs(g.y() * 15 - twipRect.y()) <= 15);
+    QVERIFY(std::abs(g.width() * 15 - twipRect.width()) <= 15);
+    QVERIFY(std::abs(g.height() * 15 - twipRect.height()) <= 15);
+  }
+
+  void pickLoadsTheSlotsRecord_data() {
+    QTest::addColumn<int>("slot");
+    QTest::newRow("slot 0") << 0;
+    QTest::newRow("B-24D") << 7;
+    QTest::newRow("slot 29") << 29;
+  }
+  void pickLoadsTheSlotsRecord() {
+    QFETCH(int, slot);
+    Fixture f;
+    f.pick(slot);
+    QVERIFY(f.prompter.errors.isEmpty());
+    const record::RecordBytes expected = record::demoRecord(slot);
+    for (int k = 1; k <= 168; ++k) {
+      QCOMPARE(f.cell(k, 0), QString::number(record::bytePosition(slot, k)));
+      QCOMPARE(f.cell(k, 1), QString::number(expected[k - 1]));
+    }
+    QCOMPARE(f.cell(1, 0), QString::number(216 * slot + 5));
+    QCOMPARE(f.cell(168, 0), QString::number(216 * slot + 172));
+    QCOMPARE(f.find<QLabel>("Label7")->text(), QStringLiteral(" %1.oaw").arg(slot));
+    const int year = expected[8] + 256 * expected[9];
+    QCOMPARE(f.find<QLineEdit>("Text8")->text(), QStringLiteral(" %1").arg(year));
+    QCOMPARE(f.find<QLineEdit>("Text6")->text(), QString::number(expected[84]));
+    QString code;
+    for (int k = 165; k <= 168; ++k) code += QChar(expected[k - 1]);
+    QCOMPARE(f.find<QLineEdit>("Text5")->text(), code);
+    QCOMPARE(f.cell(165, 3), QString(code[0]));
+    QVERIFY(f.find<QWidget>("Frame1")->isVisible());
+    QVERIFY(!f.find<QWidget>("FGG")->isVisible());
+    QVERIFY(!f.window->recordModified());
+    QCOMPARE(f.window->openSlot(), slot);
+  }
+
+  void yearAndCrewFromTheirBytes() {
+    Fixture f;
+    QByteArray bytes = f.folder.bytes();
+    bytes[int(record::bytePosition(4, 9) - 1)] = char(152);
+    bytes[int(record::bytePosition(4, 10) - 1)] = char(7);
+    bytes[int(record::bytePosition(4, 11) - 1)] = char(2);
+    bytes[int(record::bytePosition(4, 12) - 1)] = char(0);
+    f.folder.setBytes(bytes);
+    f.pick(4);
+    QCOMPARE(f.find<QLineEdit>("Text8")->text(), QString(" 1944"));
+    QCOMPARE(f.find<QLineEdit>("Text7")->text(), QString(" 2"));
+  }
+
+  void saveWithoutEditsLeavesTheFileIdentical() {
+    Fixture f;
+    const QByteArray before = f.folder.bytes();
+    f.pick(12);
+    f.find<QPushButton>("Command3")->click();
+    QVERIFY(f.prompter.errors.isEmpty());
+    QCOMPARE(f.folder.bytes(), before);
+  }
+
+  // The walk-through a user makes: pick B-24D, edit a damage byte, save. Exactly that byte
+  // changes, in place.
+  void damageByteEditSavesExactlyThatByte() {
+    Fixture f;
+    const QByteArray before = f.folder.bytes();
+    f.pick(7);
+    auto* grid = f.find<ui::ByteGrid>("G1");
+    f.find<QPushButton>("Command1")->click();
+    QCOMPARE(grid->topRow(), 73);
+    const QRect cell = grid->visualRect(grid->model()->index(75, 2));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    auto* editor = f.find<QLineEdit>("Text4");
+    QVERIFY(editor->isVisible());
+    editor->setText("99");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(f.window->recordModified());
+    QVERIFY(!editor->isVisible());
+    f.find<QPushButton>("Command3")->click();
+    QVERIFY(f.prompter.errors.isEmpty());
+    QVERIFY(!f.window->recordModified());
+    const QByteArray after = f.folder.bytes();
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(differences(before, after), QList<qint64>{record::bytePosition(7, 75)});
+    QCOMPARE(fileByte(after, record::bytePosition(7, 75)), 99);
+    // The save reloads: the loaded column shows what the file holds now.
+    QCOMPARE(f.cell(75, 1), QString("99"));
+    QCOMPARE(QFile(f.folder.filePath() + ".bak").size(), 6484);
+  }
+
+  void pickAfterEditSavesIntoTheSlotItWasMadeIn() {
+    Fixture f;
+    const QByteArray before = f.folder.bytes();
+    f.pick(3);
+    f.setCell(161, 2, "7");
+    f.window->state().recordModified = true;
+    f.pick(20);
+    QVERIFY(f.prompter.errors.isEmpty());
+    QCOMPARE(f.window->openSlot(), 20);
+    QVERIFY(!f.window->recordModified());
+    QCOMPARE(differences(before, f.folder.bytes()), QList<qint64>{record::bytePosition(3, 161)});
+    QCOMPARE(f.cell(1, 0), QString::number(record::bytePosition(20, 1)));
+  }
+
+  void closeSavesPendingEditsAndNothingElse() {
+    Fixture f;
+    const QByteArray before = f.folder.bytes();
+    f.pick(9);
+    QVERIFY(closeWindow(f.window.get()));
+    QCOMPARE(f.folder.bytes(), before);
+    QVERIFY2(!QFile::exists(f.folder.filePath() + ".bak"), "closing without edits wrote");
+
+    Fixture g;
+    g.pick(9);
+    g.setCell(80, 2, "0");
+    g.window->state().recordModified = true;
+    QVERIFY(closeWindow(g.window.get()));
+    QCOMPARE(differences(before, g.folder.bytes()), QList<qint64>{record::bytePosition(9, 80)});
+  }
+
+  void closeBeforeAnyLoadOpensNoFile() {
+    Fixture f;
+    f.setCell(80, 2, "5");  // an edit before any record was loaded has nowhere to go
+    f.window->state().recordModified = true;
+    const QByteArray before = f.folder.bytes();
+    QVERIFY(closeWindow(f.window.get()));
+    QCOMPARE(f.folder.bytes(), before);
+    QVERIFY(!QFile::exists(f.folder.filePath() + ".bak"));
+  }
+
+  void loadFailuresChangeNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << "missing" << "There is no planes.dat";
+    QTest::newRow("short for the slot") << "short" << "too short";
+    QTest::newRow("two names") << "ambiguous" << "several files";
+  }
+  void loadFailuresChangeNothing() {
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    Fixture f;
+    f.pick(2);
+    f.setCell(74, 2, "42");
+    f.window->state().recordModified = true;
+    // The edit is saved first by the pick; make another one that stays pending.
+    if (fault == "missing") QFile::remove(f.folder.filePath());
+    if (fault == "short") f.folder.setBytes(f.folder.bytes().left(3000));
+    if (fault == "ambiguous") QFile::copy(f.folder.filePath(), f.folder.path() + "/PLANES.DAT");
+    f.window->state().recordModified = false;
+    f.setCell(74, 2, "43");
+    f.pick(25);
+    QCOMPARE(f.prompter.errors.size(), 1);
+    QVERIFY2(f.prompter.errors[0].contains(message), qPrintable(f.prompter.errors[0]));
+    QVERIFY(f.prompter.errors[0].contains("Ju-88A"));
+    QVERIFY(f.prompter.errors[0].contains(QDir::currentPath()));
+    QCOMPARE(f.window->openSlot(), 2);
+    QCOMPARE(f.window->controls().List1->currentRow(), 2);
+    QCOMPARE(f.cell(1, 0), QString::number(record::bytePosition(2, 1)));
+    QCOMPARE(f.cell(74, 2), QString("43"));
+  }
+
+  void saveRefusesABadCellAndWritesNothing_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("above 255") << 161 << "256";
+    QTest::newRow("negative") << 73 << "-1";
+    QTest::newRow("text") << 84 << "abc";
+    QTest::newRow("empty") << 164 << "";
+    QTest::newRow("infinite") << 20 << "inf";
+    QTest::newRow("last row") << 168 << "300";
+  }
+  void saveRefusesABadCellAndWritesNothing() {
+    QFETCH(int, row);
+    QFETCH(QString, value);
+    Fixture f;
+    const QByteArray before = f.folder.bytes();
+    f.pick(5);
+    f.setCell(1, 2, "200");  // a good edit before the bad row must not be written either
+    f.setCell(row, 2, value);
+    f.window->state().recordModified = true;
+    QVERIFY(f.find<ui::ByteGrid>("G1")->valueCellRefused(row));
+    QVERIFY(!f.window->save());
+    QCOMPARE(f.prompter.errors.size(), 1);
+    QVERIFY(f.prompter.errors[0].contains(QStringLiteral("byte %1").arg(row)));
+    QVERIFY(f.prompter.errors[0].contains("\"" + value + "\""));
+    QVERIFY(f.window->recordModified());
+    QCOMPARE(f.folder.bytes(), before);
+    // A pick is cancelled too, and the edits stay.
+    f.pick(6);
+    QCOMPARE(f.window->openSlot(), 5);
+    QCOMPARE(f.window->controls().List1->currentRow(), 5);
+    QCOMPARE(f.cell(row, 2), value);
+    QCOMPARE(f.folder.bytes(), before);
+  }
+
+  void saveFailureKeepsTheEditsAndAsksOnClose() {
+    Fixture f;
+    f.pick(11);
+    f.setCell(77, 2, "1");
+    f.window->state().recordModified = true;
+    QFile::remove(f.folder.filePath());
+    QVERIFY(!f.window->save());
+    QVERIFY(f.prompter.errors.last().contains("There is no planes.dat"));
+    QVERIFY(f.prompter.errors.last().contains("not saved"));
+    QVERIFY(f.window->recordModified());
+    QVERIFY(!QFile::exists(f.folder.filePath()));  // never created anew
+
+    f.prompter.answers = {false};  // go back to the editor
+    QVERIFY(!closeWindow(f.window.get()));
+    QCOMPARE(f.prompter.questions.size(), 1);
+    f.prompter.answers = {true};  // close and lose the changes
+    QVERIFY(closeWindow(f.window.get()));
+  }
+
+  void loadOfTheOpenSlotSavesFirstThenRereads() {
+    Fixture f;
+    f.pick(8);
+    f.setCell(162, 2, "17");
+    f.window->state().recordModified = true;
+    QVERIFY(f.window->save());
+    QCOMPARE(f.cell(162, 1), QString("17"));
+    QCOMPARE(fileByte(f.folder.bytes(), record::bytePosition(8, 162)), 17);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"

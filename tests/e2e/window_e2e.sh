@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Starts the real tolvane binary in a real X server on a generated planes.dat, waits for its
+# window titled "Tolvane", closes it as a window manager would, and checks that planes.dat is
+# byte-identical afterwards.
+set -euo pipefail
+tolvane=$1
+generator=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$generator" "$work"
+cp "$work/planes.dat" "$work/original.dat"
+cd "$work"
+
+export QT_QPA_PLATFORM=xcb
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -u
+  "$1" & pid=$!
+  wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --onlyvisible --name "^Tolvane$" 2>/dev/null | head -n 1 || true)
+    [ -n "$wid" ] && break
+    sleep 0.1
+  done
+  if [ -z "$wid" ]; then
+    echo "FAIL: no window titled Tolvane appeared"
+    kill "$pid" 2>/dev/null; exit 1
+  fi
+  echo "window $wid appeared"
+  python3 "$2/x_close.py" "$wid"
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "FAIL: tolvane did not end after its window was closed"
+    kill "$pid"; exit 1
+  fi
+  wait "$pid"
+' _ "$tolvane" "$here"
+
+if ! cmp -s planes.dat original.dat; then
+  echo "FAIL: planes.dat changed although nothing was edited"
+  exit 1
+fi

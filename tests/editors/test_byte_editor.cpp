@@ -1,0 +1,127 @@
+// The in-place byte editor and the clicks that scroll the grid.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "support/test_support.h"
+#include "ui/byte_grid.h"
+
+using tolvane::test::Fixture;
+using tolvane::ui::ByteGrid;
+
+namespace {
+
+void clickRow(ByteGrid* grid, int row) {
+  grid->setTopRow(row);
+  const QRect cell = grid->visualRect(grid->model()->index(row, 3));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+}  // namespace
+
+class ByteEditorTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void clickShowsTheEditorOnlyOnDamageAndMbRows_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("72") << 72 << false;
+    QTest::newRow("73") << 73 << true;
+    QTest::newRow("84") << 84 << true;
+    QTest::newRow("85") << 85 << false;
+    QTest::newRow("160") << 160 << false;
+    QTest::newRow("161") << 161 << true;
+    QTest::newRow("164") << 164 << true;
+    QTest::newRow("165") << 165 << false;
+    QTest::newRow("5") << 5 << false;
+  }
+  void clickShowsTheEditorOnlyOnDamageAndMbRows() {
+    QFETCH(int, row);
+    QFETCH(bool, shown);
+    Fixture f;
+    f.pick(1);
+    auto* grid = f.find<ByteGrid>("G1");
+    auto* editor = f.find<QLineEdit>("Text4");
+    clickRow(grid, 80);  // open it first, with text typed but not committed
+    editor->setText("uncommitted");
+    clickRow(grid, row);
+    QCOMPARE(grid->row(), row);
+    QCOMPARE(editor->isVisible(), shown);
+    if (shown) QCOMPARE(editor->text(), f.cell(row, 2));
+    QCOMPARE(f.cell(80, 2), f.cell(80, 1));
+  }
+
+  void enterCommitsToTheCurrentRow() {
+    Fixture f;
+    f.pick(1);
+    auto* grid = f.find<ByteGrid>("G1");
+    auto* editor = f.find<QLineEdit>("Text4");
+    clickRow(grid, 74);
+    // Unchanged text still marks the record modified.
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(f.window->recordModified());
+    QVERIFY(!editor->isVisible());
+
+    // The row that gets the text is the current row at the moment of the commit, and the
+    // text goes in as typed; saving would refuse it, and the cell shows that.
+    clickRow(grid, 76);
+    editor->setText(" 300x");
+    grid->setRow(163);
+    QTest::keyClick(editor, Qt::Key_Enter);
+    QCOMPARE(f.cell(163, 2), QString(" 300x"));
+    QCOMPARE(f.cell(76, 2), f.cell(76, 1));
+    QVERIFY(grid->valueCellRefused(163));
+
+    // After a pick of another aircraft the open editor writes into the same row number.
+    clickRow(grid, 81);
+    editor->setText("12");
+    f.window->state().recordModified = false;
+    f.setCell(163, 2, "0");
+    f.pick(4);
+    QVERIFY(editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(f.cell(81, 2), QString("12"));
+    QCOMPARE(f.cell(1, 0), QString::number(4 * 216 + 5));
+  }
+
+  void clicksScrollTheGrid_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("topRow");
+    QTest::newRow("Command1") << "Command1" << 73;
+    QTest::newRow("Year caption") << "Label2(1)" << 89;
+    QTest::newRow("Year box") << "Text8" << 9;
+    QTest::newRow("Crew box") << "Text7" << 11;
+    QTest::newRow("Gun group count") << "Text6" << 85;
+    QTest::newRow("Stall speed") << "Text3(0)" << 13;
+    QTest::newRow("Max view") << "Text3(12)" << 61;
+    QTest::newRow("Collision radius") << "Text3(14)" << 69;
+  }
+  void clicksScrollTheGrid() {
+    QFETCH(QString, control);
+    QFETCH(int, topRow);
+    Fixture f;
+    f.pick(0);
+    auto* grid = f.find<ByteGrid>("G1");
+    clickRow(grid, 150);
+    const QString before = f.cell(topRow, 2);
+    QWidget* w = f.find<QWidget>(control);
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(grid->topRow(), topRow);
+    QCOMPARE(grid->row(), 150);  // scrolling leaves the current row alone
+    QCOMPARE(f.cell(topRow, 2), before);
+  }
+
+  void topRowNearTheEndScrollsAsFarAsItCan() {
+    Fixture f;
+    auto* grid = f.find<ByteGrid>("G1");
+    grid->setTopRow(168);
+    QVERIFY(grid->topRow() < 168);
+    QVERIFY(grid->topRow() > 150);
+    grid->setTopRow(1);
+    QCOMPARE(grid->topRow(), 1);
+  }
+};
+
+QTEST_MAIN(ByteEditorTest)
+#include "test_byte_editor.moc"

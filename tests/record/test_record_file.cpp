@@ -1,0 +1,159 @@
+// Finding, reading and writing planes.dat: in place, nothing else touched, failures reported.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "record/demo_data.h"
+#include "record/record_file.h"
+#include "support/test_support.h"
+
+using namespace tolvane::record;
+using tolvane::test::demoBytes;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::filesystem::path fs(const QString& p) { return std::filesystem::path(p.toStdString()); }
+
+}  // namespace
+
+class RecordFileTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void locate_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("found");  // empty: an error is expected
+    QTest::newRow("lower case") << QStringList{"planes.dat"} << "planes.dat";
+    QTest::newRow("upper case") << QStringList{"PLANES.DAT"} << "PLANES.DAT";
+    QTest::newRow("mixed case") << QStringList{"Planes.Dat", "other.dat"} << "Planes.Dat";
+    QTest::newRow("none") << QStringList{"planes.da", "planes.dat.bak"} << "";
+    QTest::newRow("two matches") << QStringList{"planes.dat", "PLANES.DAT"} << "";
+  }
+  void locate() {
+    QFETCH(QStringList, names);
+    QFETCH(QString, found);
+    QTemporaryDir dir;
+    for (const QString& n : names) writeFile(dir.filePath(n), "x");
+    const Located located = locateDataFile(fs(dir.path()));
+    if (found.isEmpty()) {
+      QVERIFY(!located.ok());
+      if (names.size() == 2 && names[1] == "PLANES.DAT") {
+        // The message names both files, so the user knows what to clean up.
+        QVERIFY(QString::fromStdString(located.error).contains("\"planes.dat\""));
+        QVERIFY(QString::fromStdString(located.error).contains("\"PLANES.DAT\""));
+      }
+    } else {
+      QVERIFY2(located.ok(), located.error.c_str());
+      QCOMPARE(QString::fromStdString(located.path.filename().string()), found);
+    }
+  }
+
+  void readsEverySlotAtItsPositions() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    writeFile(path, demoBytes());
+    for (int slot : {0, 7, 29}) {
+      const RecordRead read = readRecord(fs(path), slot);
+      QVERIFY2(read.ok(), read.error.c_str());
+      QVERIFY(read.bytes == demoRecord(slot));
+    }
+  }
+
+  void shortFileIsReported_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("exactly to slot 29's last byte") << 6436 << 29 << true;
+    QTest::newRow("one byte short") << 6435 << 29 << false;
+    QTest::newRow("empty file") << 0 << 0 << false;
+    QTest::newRow("slot 0 fits") << 172 << 0 << true;
+  }
+  void shortFileIsReported() {
+    QFETCH(int, length);
+    QFETCH(int, slot);
+    QFETCH(bool, ok);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    writeFile(path, demoBytes().left(length));
+    const RecordRead read = readRecord(fs(path), slot);
+    QCOMPARE(read.ok(), ok);
+    if (!ok) QVERIFY(QString::fromStdString(read.error).contains("too short"));
+  }
+
+  void writeChangesOnlyTheRecordAndKeepsABackup() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("PLANES.DAT");
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
+    RecordBytes bytes = demoRecord(7);
+    bytes[75] = 99;
+    RecordWriter writer;
+    QCOMPARE(QString::fromStdString(writer.write(fs(path), bytePosition(7, 1), bytes)), QString());
+    const QByteArray after = readFile(path);
+    QCOMPARE(after.size(), original.size());
+    for (int i = 0; i < original.size(); ++i) {
+      if (i == bytePosition(7, 76) - 1) {
+        QCOMPARE(int(static_cast<unsigned char>(after[i])), 99);
+      } else {
+        QVERIFY2(after[i] == original[i], qPrintable(QString::number(i + 1)));
+      }
+    }
+    QCOMPARE(readFile(path + ".bak"), original);
+    QVERIFY(!QFile::exists(path + ".bak.tmp"));
+
+    // The backup is made once a run: a second write keeps the copy of the file as it was.
+    bytes[75] = 100;
+    QVERIFY(writer.write(fs(path), bytePosition(7, 1), bytes).empty());
+    QCOMPARE(readFile(path + ".bak"), original);
+  }
+
+  void writeFailuresAreReportedAndWriteNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("removed") << "removed" << "no longer there";
+    QTest::newRow("shortened") << "shortened" << "too short";
+    QTest::newRow("backup cannot be made") << "backup" << "backup copy";
+    QTest::newRow("a folder in its place") << "folder" << "not a regular file";
+  }
+  void writeFailuresAreReportedAndWriteNothing() {
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
+    RecordWriter writer;
+    if (fault == "removed") QFile::remove(path);
+    if (fault == "shortened") writeFile(path, original.left(3000));
+    // A folder where the backup goes makes the final rename fail.
+    if (fault == "backup") QVERIFY(QDir(dir.path()).mkdir("planes.dat.bak"));
+    if (fault == "folder") {
+      // The backup is made first, then the file is swapped for a folder.
+      QVERIFY(writer.write(fs(path), bytePosition(0, 1), demoRecord(0)).empty());
+      QFile::remove(path);
+      QVERIFY(QDir(dir.path()).mkdir("planes.dat"));
+    }
+    RecordBytes bytes = demoRecord(29);
+    bytes[0] = 1;
+    const std::string error = writer.write(fs(path), bytePosition(29, 1), bytes);
+    QVERIFY2(QString::fromStdString(error).contains(message), error.c_str());
+    if (fault == "removed") QVERIFY(!QFile::exists(path));
+    if (fault == "shortened") QCOMPARE(readFile(path), original.left(3000));
+    if (fault == "backup") QCOMPARE(readFile(path), original);
+    QVERIFY(!QFile::exists(path + ".bak.tmp"));
+  }
+};
+
+QTEST_GUILESS_MAIN(RecordFileTest)
+#include "test_record_file.moc"
