@@ -18,21 +18,28 @@ DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemMod
   setSelectionMode(QAbstractItemView::SingleSelection);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { onCurrentChanged(current); });
+  // The model reads folders in the background: once the chosen folder's parent is read, the
+  // tree is scrolled so that the chosen folder is in view.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    if (path_.isEmpty() || !path_.startsWith(loaded)) return;
+    const QModelIndex index = model_->index(path_);
+    if (index.isValid()) scrollTo(index, QAbstractItemView::PositionAtCenter);
+  });
 }
 
 void DirList::setPath(const QString& path) {
   const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+  const bool changed = clean != path_;
+  // The path is taken at once, so that making the folder current reports nothing twice.
+  path_ = clean;
   const QModelIndex index = model_->index(clean);
   if (index.isValid()) {
     setCurrentIndex(index);
     expand(index);
-    scrollTo(index, QAbstractItemView::PositionAtTop);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
   }
   // The model may not know the folder yet (or it may be gone); the path still follows.
-  if (clean != path_) {
-    path_ = clean;
-    emit pathChanged(path_);
-  }
+  if (changed) emit pathChanged(path_);
 }
 
 void DirList::onCurrentChanged(const QModelIndex& current) {

@@ -15,7 +15,8 @@ class DirList : public QTreeView {
   explicit DirList(QWidget* parent = nullptr);
 
   QString path() const { return path_; }
-  // Makes a folder current, opens the tree down to it and reports the change of path.
+  // Makes a folder current, opens the tree down to it and reports the change of path. The
+  // path is taken at once, even while the tree is still reading the folders in the background.
   void setPath(const QString& path);
 
  signals:
