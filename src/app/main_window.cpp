@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringList>
 
 #include "app/main_window_layout.h"
 #include "editors/byte_editor.h"
@@ -156,14 +157,14 @@ bool MainWindow::loadSlot(int slot) {
   }
   c.Text5->setText(code);
 
-  // Flag boxes from bytes 5 to 8; each box is switched off, then on when its bit is set, so
-  // that a box whose state really changes raises its reaction.
+  // Flag boxes from bytes 5 to 8, highest box first. Each box is set straight to its bit, so
+  // that only a box whose state really changes raises its reaction (a box switched off and on
+  // again would raise it twice): a record whose flags equal the boxes runs no reaction.
   auto showFlags = [&](int row, QCheckBox* const* boxes, int count) {
     const double value = cellNumber(grid, row);
     const auto bits = value >= 0 && value <= 255 ? static_cast<unsigned>(value) : 0u;
     for (int i = count - 1; i >= 0; --i) {
-      boxes[i]->setCheckState(Qt::Unchecked);
-      if (bits & (1u << i)) boxes[i]->setCheckState(Qt::Checked);
+      boxes[i]->setCheckState(bits & (1u << i) ? Qt::Checked : Qt::Unchecked);
     }
   };
   showFlags(5, c.Check1.data(), 8);
@@ -251,9 +252,73 @@ bool MainWindow::writeRecord() {
                                          .arg(text(located.error)));
     return false;
   }
+  // Another program may have changed this aircraft since it was loaded: the bytes now in the
+  // file are compared with the loaded values, and the user decides whether to overwrite them.
+  const record::RecordRead current = record::readRecordAt(located.path, first);
+  if (!current.ok()) {
+    ui::prompter().showError(
+        kTitle, QStringLiteral("The record was not saved: nothing was written.\n\n%1")
+                    .arg(text(current.error)));
+    return false;
+  }
+  QStringList changedByOthers;
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    const auto loaded = record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
+    const std::uint8_t now = current.bytes[static_cast<std::size_t>(row - 1)];
+    if (!loaded || *loaded != now) {
+      changedByOthers << QStringLiteral("%1: loaded %2, now %3")
+                             .arg(rowDescription(row), grid->textMatrix(row, kLoadedColumn))
+                             .arg(now);
+    }
+  }
+  if (!changedByOthers.isEmpty()) {
+    const int shown = 8;
+    QString list = QStringList(changedByOthers.mid(0, shown)).join(QLatin1Char('\n'));
+    if (changedByOthers.size() > shown) {
+      list += QStringLiteral("\n... and %1 more").arg(changedByOthers.size() - shown);
+    }
+    const bool overwrite = ui::prompter().ask(
+        kTitle,
+        QStringLiteral("Another program has changed this aircraft in \"%1\" since Tolvane "
+                       "loaded it (%2 of its bytes differ):\n\n%3\n\nOverwrite the file's "
+                       "bytes with the values in the grid, or keep them and save nothing?")
+            .arg(text(located.path.string()))
+            .arg(changedByOthers.size())
+            .arg(list),
+        QStringLiteral("Overwrite"), QStringLiteral("Keep the file's bytes"));
+    if (!overwrite) return false;
+  }
+
   const std::string error = writer_.write(located.path, first, bytes);
   if (!error.empty()) {
     ui::prompter().showError(kTitle, text(error));
+    return false;
+  }
+
+  // The record is read back through a fresh open; what the file holds must be what was
+  // written, or the user is told that the save did not take.
+  const record::RecordRead back = record::readRecordAt(located.path, first);
+  QStringList mismatches;
+  if (back.ok()) {
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      const auto i = static_cast<std::size_t>(row - 1);
+      if (back.bytes[i] != bytes[i]) {
+        mismatches << QStringLiteral("%1: written %2, read back %3")
+                          .arg(rowDescription(row))
+                          .arg(bytes[i])
+                          .arg(back.bytes[i]);
+      }
+    }
+  }
+  if (!back.ok() || !mismatches.isEmpty()) {
+    ui::prompter().showError(
+        kTitle,
+        QStringLiteral("The record was written to \"%1\", but reading it back does not give "
+                       "the bytes written, so it may not be saved. Save again, and check the "
+                       "file.\n\n%2")
+            .arg(text(located.path.string()),
+                 back.ok() ? QStringList(mismatches.mid(0, 8)).join(QLatin1Char('\n'))
+                           : text(back.error)));
     return false;
   }
   return true;
@@ -270,6 +335,7 @@ bool MainWindow::save() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!state_.recordModified || writeRecord()) {
+    state_.recordModified = false;
     event->accept();
     return;
   }

@@ -6,6 +6,8 @@
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
 
+class QCheckBox;
+
 namespace tolvane::editors {
 
 class FlagEditor : public QObject {
@@ -14,6 +16,17 @@ class FlagEditor : public QObject {
   FlagEditor(const WindowControls& controls, WindowState& state);
 
  private:
+  // One array of boxes: byte 5 + array in grid row 5 + array, shown in frame F[array].
+  struct Flags {
+    QCheckBox* const* boxes;
+    int count;
+    int pairLow;  // the exclusive pair pairLow / pairLow + 1
+  };
+
+  // Every change of a box's state, by a click or by the loader.
+  void stateChanged(int array, int i);
+  Flags flags(int array) const;
+
   const WindowControls& c_;
   WindowState& state_;
 };

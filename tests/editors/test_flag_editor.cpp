@@ -1,0 +1,196 @@
+// The flag boxes of bytes 5 to 8: clicks that rebuild a byte, the exclusive pairs, the bits
+// without a box, and what a load of the flag bytes leaves behind.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QTest>
+
+#include "record/layout.h"
+#include "support/test_support.h"
+
+using namespace tolvane;
+using test::Fixture;
+
+namespace {
+
+void setRecordByte(Fixture& f, int slot, int k, int value) {
+  QByteArray bytes = f.folder.bytes();
+  bytes[static_cast<int>(record::bytePosition(slot, k) - 1)] = static_cast<char>(value);
+  f.folder.setBytes(bytes);
+}
+
+QCheckBox* box(const Fixture& f, int byte, int i) {
+  return f.find<QCheckBox>(QStringLiteral("Check%1(%2)").arg(byte - 4).arg(i));
+}
+
+// The indexes of the checked boxes of a flag byte, e.g. "0,5".
+QString checkedBoxes(const Fixture& f, int byte) {
+  QStringList checked;
+  for (int i = 0; i < (byte == 8 ? 6 : 8); ++i) {
+    if (box(f, byte, i)->isChecked()) checked << QString::number(i);
+  }
+  return checked.join(',');
+}
+
+void click(QCheckBox* b) {
+  QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+}  // namespace
+
+class FlagEditorTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void clickRebuildsTheByte_data() {
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<int>("loaded");
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("checked");
+    QTest::newRow("flyable fighter") << 5 << 1 << 2 << "5"
+                                     << "0,2";
+    QTest::newRow("four engined replaces twin") << 5 << 16 << 5 << "32"
+                                                << "5";
+    QTest::newRow("twin replaces four engined") << 5 << 33 << 4 << "17"
+                                                << "0,4";
+    QTest::newRow("gear outwards replaces inwards") << 6 << 33 << 6 << "65"
+                                                    << "0,6";
+    QTest::newRow("energy replaces turn fighter") << 7 << 64 << 7 << "128"
+                                                  << "7";
+    QTest::newRow("heavy replaces light armour") << 8 << 16 << 5 << "32"
+                                                 << "5";
+    QTest::newRow("uncheck the only box") << 7 << 4 << 2 << "0"
+                                          << "";
+    QTest::newRow("not used bit counts") << 6 << 8 << 0 << "9"
+                                         << "0,3";
+    // Byte 8 keeps bits 6 and 7, which have no boxes.
+    QTest::newRow("multi crewed keeps bit 6") << 8 << 65 << 1 << "67"
+                                              << "0,1";
+    QTest::newRow("armour keeps bits 6 and 7") << 8 << 208 << 5 << "224"
+                                               << "5";
+  }
+  void clickRebuildsTheByte() {
+    QFETCH(int, byte);
+    QFETCH(int, loaded);
+    QFETCH(int, clicked);
+    QFETCH(QString, written);
+    QFETCH(QString, checked);
+    Fixture f;
+    setRecordByte(f, 3, byte, loaded);
+    f.pick(3);
+    QVERIFY(!f.window->recordModified());
+    click(box(f, byte, clicked));
+    QCOMPARE(checkedBoxes(f, byte), checked);
+    QCOMPARE(f.cell(byte), written);
+    QCOMPARE(f.cell(byte, 1), QString::number(loaded));
+    QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(), written);
+    QVERIFY(f.window->recordModified());
+  }
+
+  void notUsedBoxesCannotBeClicked() {
+    Fixture f;
+    f.pick(3);
+    for (int byte : {6, 7}) {
+      QCheckBox* notUsed = box(f, byte, 3);
+      QVERIFY(!notUsed->isEnabled());
+      const bool before = notUsed->isChecked();
+      click(notUsed);
+      QCOMPARE(notUsed->isChecked(), before);
+    }
+    QVERIFY(!f.window->recordModified());
+  }
+
+  // A fresh window has every box unchecked, so each row's load changes some boxes.
+  void loadShowsTheBits_data() {
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<int>("loaded");
+    QTest::addColumn<QString>("checked");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("both engine counts") << 5 << 48 + 1 << "0,4"
+                                        << "17";
+    QTest::newRow("both gear directions") << 6 << 96 << "5"
+                                          << "32";
+    QTest::newRow("both fighter kinds") << 7 << 192 << "6"
+                                        << "64";
+    QTest::newRow("both armours") << 8 << 48 << "4"
+                                  << "16";
+    QTest::newRow("not used bit of byte 6") << 6 << 8 << "3"
+                                            << "8";
+    QTest::newRow("not used bit of byte 7") << 7 << 8 + 2 << "1,3"
+                                            << "10";
+    QTest::newRow("byte 8 with bit 6") << 8 << 65 << "0"
+                                       << "65";
+    QTest::newRow("byte 8 with bit 7") << 8 << 128 + 2 << "1"
+                                       << "130";
+    QTest::newRow("byte 8 with bits 6, 7 and both armours") << 8 << 192 + 48 << "4"
+                                                            << "208";
+  }
+  void loadShowsTheBits() {
+    QFETCH(int, byte);
+    QFETCH(int, loaded);
+    QFETCH(QString, checked);
+    QFETCH(QString, cell);
+    Fixture f;
+    setRecordByte(f, 3, byte, loaded);
+    f.pick(3);
+    QCOMPARE(checkedBoxes(f, byte), checked);
+    QCOMPARE(f.cell(byte), cell);
+    QCOMPARE(f.cell(byte, 1), QString::number(loaded));
+    QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(), cell);
+    QVERIFY(!f.window->recordModified());
+  }
+
+  void loadOfEqualFlagsRunsNoReaction() {
+    Fixture f;
+    // Slot 6 gets slot 5's flags, except that byte 8 also has bit 6, which no box shows.
+    QByteArray bytes = f.folder.bytes();
+    for (int k = 5; k <= 8; ++k) {
+      bytes[static_cast<int>(record::bytePosition(6, k) - 1)] =
+          bytes[static_cast<int>(record::bytePosition(5, k) - 1)];
+    }
+    f.folder.setBytes(bytes);
+    const int byte8 =
+        static_cast<unsigned char>(bytes[static_cast<int>(record::bytePosition(5, 8) - 1)]);
+    setRecordByte(f, 6, 8, byte8 | 64);
+    f.pick(5);
+    for (int i = 1; i <= 4; ++i) f.find<QGroupBox>(QStringLiteral("F%1").arg(i))->setTitle("kept");
+    f.pick(6);
+    for (int i = 1; i <= 4; ++i) {
+      QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(i))->title(), QString("kept"));
+    }
+    for (int byte = 5; byte <= 8; ++byte) QCOMPARE(f.cell(byte), f.cell(byte, 1));
+    QVERIFY(!f.window->recordModified());
+  }
+
+  // Bits 6 and 7 come from the value cell; a cell that is no byte contributes none.
+  void byte8HighBitsFromTheCell_data() {
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("192") << "192"
+                         << "194";
+    QTest::newRow("padded 64") << " 64"
+                               << "66";
+    QTest::newRow("too large") << "448"
+                               << "2";
+    QTest::newRow("negative") << "-64"
+                              << "2";
+    QTest::newRow("fraction") << "64.5"
+                              << "2";
+    QTest::newRow("not a number") << "x"
+                                  << "2";
+    QTest::newRow("overflow") << "1E999"
+                              << "2";
+  }
+  void byte8HighBitsFromTheCell() {
+    QFETCH(QString, cell);
+    QFETCH(QString, written);
+    Fixture f;
+    setRecordByte(f, 3, 8, 0);
+    f.pick(3);
+    f.setCell(8, 2, cell);
+    click(box(f, 8, 1));
+    QCOMPARE(f.cell(8), written);
+  }
+};
+
+QTEST_MAIN(FlagEditorTest)
+#include "test_flag_editor.moc"
