@@ -210,7 +210,7 @@ editors::WindowControls createControls(QWidget* w) {
                                "Top Turret",   "Rear cabin",    "Top",         "Ventral Rear",
                                "Ventral Front", "Ball Turret",   "Left Waist",  "Right waist",
                                "Nose (flexible)", "Front Turret"};
-  const int columnX[6] = {4, 80, 156, 254, 342, 416};
+  const int columnX[6] = {4, 80, 156, 254, 334, 402};
   for (int i = 0; i < 14; ++i) {
     const int rowIndex = i / 5;
     const int columnIndex = i % 5;
@@ -218,11 +218,11 @@ editors::WindowControls createControls(QWidget* w) {
            16 + 22 * rowIndex, columnX[columnIndex + 1] - columnX[columnIndex] - 2, 20);
   }
   c.Label3 = captionLabel(c.FGG, "Label3", QString(), columnX[4], 16 + 44, 40, 20);
-  c.smoke = checkBox(c.FGG, "smoke", "Smoke", 418, 14, 80, 20);
+  c.smoke = checkBox(c.FGG, "smoke", "Smoke", 404, 14, 80, 20);
   c.smoke->setTristate(true);
-  c.Label1_0 = label(c.FGG, "Label1(0)", "Number", 418, 37, 44, 20);
+  c.Label1_0 = label(c.FGG, "Label1(0)", "Number", 404, 37, 58, 20);
   c.Text1 = textBox(c.FGG, "Text1", 462, 37, 36, 20);
-  c.Label4[0] = label(c.FGG, "Label4(0)", "Ammo Count", 418, 60, 44, 20);
+  c.Label4[0] = label(c.FGG, "Label4(0)", "Ammo Count", 404, 60, 58, 20);
   c.Label4[0]->setWordWrap(false);
   c.Text2 = textBox(c.FGG, "Text2", 462, 60, 36, 20);
   c.Text2->hide();
