@@ -1,7 +1,93 @@
 #include "editors/identity_editor.h"
 
-namespace tolvane::editors {
+#include <QLineEdit>
 
-IdentityEditor::IdentityEditor(const WindowControls& controls, WindowState& state) : c_(controls), state_(state) {}
+#include "editors/value_mark.h"
+#include "record/charset.h"
+#include "record/layout.h"
+#include "record/numbers.h"
+#include "ui/byte_grid.h"
+#include "ui/controls.h"
+#include "ui/prompter.h"
+
+namespace tolvane::editors {
+namespace {
+
+QString text(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+}  // namespace
+
+IdentityEditor::IdentityEditor(const WindowControls& controls, WindowState& state)
+    : c_(controls), state_(state) {
+  // Year and crew write on every change of their text and again on Enter; the code is
+  // written by Enter only. The key always goes on to the box.
+  connect(c_.Text8, &QLineEdit::textChanged, this, [this] { writeYear(); });
+  connect(ui::inputHook(c_.Text8), &ui::InputHook::keyPressed, this, [this](int code) {
+    if (code == 13) writeYear();
+  });
+  connect(c_.Text7, &QLineEdit::textChanged, this, [this] { writeCrew(); });
+  connect(ui::inputHook(c_.Text7), &ui::InputHook::keyPressed, this, [this](int code) {
+    if (code == 13) writeCrew();
+  });
+  connect(ui::inputHook(c_.Text5), &ui::InputHook::keyPressed, this, [this](int code) {
+    if (code == 13) commitCode();
+  });
+}
+
+void IdentityEditor::writeYear() {
+  const double year = record::readNumber(c_.Text8->text().toStdString());
+  // A year outside 0..65535 gives parts that are not bytes; saving refuses those cells.
+  const std::array<double, 2> parts = record::split16(year);
+  c_.G1->setTextMatrix(9, record::kValueColumn, text(record::numberToText(parts[0])));
+  c_.G1->setTextMatrix(10, record::kValueColumn, text(record::numberToText(parts[1])));
+  markValue(c_.Text8, wholeIn(year, 65535.0),
+            QStringLiteral("The year is stored in two bytes: it must be a whole number from 0 "
+                           "to 65535."));
+  state_.recordModified = true;
+}
+
+void IdentityEditor::writeCrew() {
+  // The text goes in verbatim (the loader's leading blank included); saving reads it as a
+  // number and refuses a cell that is not one from 0 to 255.
+  const QString crew = c_.Text7->text();
+  c_.G1->setTextMatrix(11, record::kValueColumn, crew);
+  const std::string cell = crew.toStdString();
+  markValue(c_.Text7, record::cellByte(cell) && wholeIn(record::readNumber(cell), 255.0),
+            QStringLiteral("The crew is stored in one byte: it must be a whole number from 0 "
+                           "to 255."));
+  state_.recordModified = true;
+}
+
+void IdentityEditor::commitCode() {
+  const std::u32string code = c_.Text5->text().toStdU32String();
+  if (code.size() != 4) return;
+  // Every character must have a byte in the game's character set; otherwise nothing is
+  // written and the user is told which character it is.
+  std::array<std::uint8_t, 4> bytes{};
+  for (std::size_t k = 0; k < 4; ++k) {
+    const auto byte = record::byteFromChar(code[k]);
+    if (!byte) {
+      const QString character = QString::fromStdU32String(code.substr(k, 1));
+      ui::prompter().showError(
+          QStringLiteral("Tolvane"),
+          QStringLiteral("The code was not changed: its character %1 \"%2\" (U+%3) has no "
+                         "code in the game's character set (Windows-1252).")
+              .arg(k + 1)
+              .arg(character)
+              .arg(QString::number(static_cast<unsigned>(code[k]), 16)
+                       .toUpper()
+                       .rightJustified(4, QLatin1Char('0'))));
+      return;
+    }
+    bytes[k] = *byte;
+  }
+  for (int k = 0; k < 4; ++k) {
+    c_.G1->setTextMatrix(165 + k, record::kValueColumn, QString::number(bytes[k]));
+  }
+  // A committed code is a pending edit like any other, so the next pick or close saves it.
+  state_.recordModified = true;
+}
 
 }  // namespace tolvane::editors

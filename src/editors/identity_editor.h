@@ -14,6 +14,13 @@ class IdentityEditor : public QObject {
   IdentityEditor(const WindowControls& controls, WindowState& state);
 
  private:
+  // Year: bytes 9 (low) and 10 (high) from the number in Text8.
+  void writeYear();
+  // Crew: Text7's text as it stands into the value cell of byte 11.
+  void writeCrew();
+  // Code: Enter in Text5 writes its four characters into bytes 165 to 168.
+  void commitCode();
+
   const WindowControls& c_;
   WindowState& state_;
 };

@@ -1,0 +1,267 @@
+// Year, crew and code: their writes into the grid, the marks on values their bytes cannot
+// hold, the code's commit on Enter and what a load leaves behind.
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPalette>
+#include <QTest>
+
+#include "record/charset.h"
+#include "record/layout.h"
+#include "support/test_support.h"
+#include "ui/byte_grid.h"
+
+using namespace tolvane;
+using test::Fixture;
+
+namespace {
+
+void setRecordBytes(Fixture& f, int slot, int k, const QList<int>& values) {
+  QByteArray bytes = f.folder.bytes();
+  for (int n = 0; n < values.size(); ++n) {
+    bytes[static_cast<int>(record::bytePosition(slot, k + n) - 1)] = static_cast<char>(values[n]);
+  }
+  f.folder.setBytes(bytes);
+}
+
+int fileByte(const Fixture& f, int slot, int k) {
+  return static_cast<unsigned char>(
+      f.folder.bytes()[static_cast<int>(record::bytePosition(slot, k) - 1)]);
+}
+
+QString cells(const Fixture& f, int first, int last, int column = 2) {
+  QStringList out;
+  for (int row = first; row <= last; ++row) out << f.cell(row, column);
+  return out.join(',');
+}
+
+bool marked(const QLineEdit* box) {
+  return !box->toolTip().isEmpty() && box->palette().color(QPalette::Text) == QColor(Qt::red);
+}
+
+}  // namespace
+
+class IdentityEditorTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void yearWritesBytes9And10_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("bytes");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("1944") << "1944"
+                          << "152,7" << false;
+    QTest::newRow("0") << "0"
+                       << "0,0" << false;
+    QTest::newRow("empty") << ""
+                           << "0,0" << false;
+    QTest::newRow("65535") << "65535"
+                           << "255,255" << false;
+    QTest::newRow("19x4") << "19x4"
+                          << "19,0" << false;
+    QTest::newRow("abc") << "abc"
+                         << "0,0" << false;
+    QTest::newRow("-0") << "-0"
+                        << "0,0" << false;
+    QTest::newRow("65536") << "65536"
+                           << "0,256" << true;
+    QTest::newRow("-1") << "-1"
+                        << "255,-1" << true;
+    QTest::newRow("12.5") << "12.5"
+                          << "12.5,0" << true;
+    QTest::newRow("1E999") << "1E999"
+                           << "nan,inf" << true;
+    QTest::newRow("4294967296") << "4294967296"
+                                << "0,16777216" << true;
+  }
+  void yearWritesBytes9And10() {
+    QFETCH(QString, typed);
+    QFETCH(QString, bytes);
+    QFETCH(bool, refused);
+    Fixture f;
+    f.pick(2);
+    auto* year = f.find<QLineEdit>("Text8");
+    year->selectAll();
+    QTest::keyClick(year, Qt::Key_Delete);
+    QTest::keyClicks(year, typed);
+    QCOMPARE(cells(f, 9, 10), bytes);
+    QCOMPARE(marked(year), refused);
+    QVERIFY(f.window->recordModified());
+    // The crew is untouched (the load padded its cell).
+    QCOMPARE(f.cell(11).trimmed(), f.cell(11, 1));
+    QCOMPARE(f.cell(12), f.cell(12, 1));
+  }
+
+  void yearEnterWritesAgain() {
+    Fixture f;
+    f.pick(2);
+    auto* year = f.find<QLineEdit>("Text8");
+    year->setText("1941");
+    f.setCell(9, 2, "x");
+    f.setCell(10, 2, "y");
+    f.window->state().recordModified = false;
+    QTest::keyClick(year, Qt::Key_Return);
+    QCOMPARE(cells(f, 9, 10), QString("149,7"));
+    QVERIFY(f.window->recordModified());
+    QCOMPARE(year->text(), QString("1941"));
+  }
+
+  void crewWritesItsTextIntoByte11_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("2") << "2" << false;
+    QTest::newRow("255") << "255" << false;
+    QTest::newRow("padded") << " 7" << false;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("abc") << "abc" << true;
+    QTest::newRow("256") << "256" << true;
+    QTest::newRow("-1") << "-1" << true;
+    QTest::newRow("2.5") << "2.5" << true;
+    QTest::newRow("2 men") << "2 men" << true;
+    QTest::newRow("1E999") << "1E999" << true;
+    QTest::newRow("4294967296") << "4294967296" << true;
+  }
+  void crewWritesItsTextIntoByte11() {
+    QFETCH(QString, typed);
+    QFETCH(bool, refused);
+    Fixture f;
+    f.pick(7);
+    f.setCell(12, 2, "kept");
+    auto* crew = f.find<QLineEdit>("Text7");
+    crew->selectAll();
+    QTest::keyClick(crew, Qt::Key_Delete);
+    QTest::keyClicks(crew, typed);
+    QCOMPARE(f.cell(11), typed);
+    QCOMPARE(f.cell(12), QString("kept"));
+    QCOMPARE(marked(crew), refused);
+    QVERIFY(f.window->recordModified());
+
+    f.setCell(11, 2, "x");
+    QTest::keyClick(crew, Qt::Key_Enter);
+    QCOMPARE(f.cell(11), typed);
+  }
+
+  void loadFillsYearAndCrew() {
+    Fixture f;
+    setRecordBytes(f, 4, 9, {152, 7, 2, 0});
+    f.pick(4);
+    QCOMPARE(f.find<QLineEdit>("Text8")->text(), QString(" 1944"));
+    QCOMPARE(f.find<QLineEdit>("Text7")->text(), QString(" 2"));
+    QCOMPARE(cells(f, 9, 12), QString("152,7, 2,0"));
+    QVERIFY(!f.window->recordModified());
+  }
+
+  // A crew above 255 cannot go back into byte 11: the cell shows it and saving refuses it.
+  void loadOfCrewAbove255() {
+    Fixture f;
+    setRecordBytes(f, 4, 11, {2, 1});
+    f.pick(4);
+    auto* crew = f.find<QLineEdit>("Text7");
+    QCOMPARE(crew->text(), QString(" 258"));
+    QCOMPARE(f.cell(11), QString(" 258"));
+    QVERIFY(f.window->controls().G1->valueCellRefused(11));
+    QVERIFY(marked(crew));
+    QVERIFY(!f.window->recordModified());
+    // Picking another aircraft writes nothing, since nothing was edited.
+    const QByteArray before = f.folder.bytes();
+    f.pick(5);
+    QCOMPARE(f.folder.bytes(), before);
+    QVERIFY(!marked(crew));
+  }
+
+  void codeEnter_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("bytes");  // empty: nothing written
+    QTest::addColumn<QString>("error");  // the character the message names
+    QTest::newRow("P51D") << "P51D"
+                          << "80,53,49,68"
+                          << "";
+    QTest::newRow("three") << "P51"
+                           << ""
+                           << "";
+    QTest::newRow("five") << "P51DX"
+                          << ""
+                          << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("Windows-1252") << QString::fromUtf8("\u20ac\u00ff\u0081\u0178")
+                                  << "128,255,129,159"
+                                  << "";
+    QTest::newRow("no code") << QString::fromUtf8("P5\u2713D") << "" << QString::fromUtf8("\u2713");
+    QTest::newRow("Latin-1 control without its place")
+        << QString::fromUtf8("AB\u0080C") << "" << QString::fromUtf8("\u0080");
+    QTest::newRow("outside the BMP")
+        << QString::fromUtf8("P\U0001F600DE") << "" << QString::fromUtf8("\U0001F600");
+  }
+  void codeEnter() {
+    QFETCH(QString, typed);
+    QFETCH(QString, bytes);
+    QFETCH(QString, error);
+    Fixture f;
+    f.pick(6);
+    const QString loaded = cells(f, 165, 168, 1);
+    const QString labels = cells(f, 165, 168, 3);
+    auto* code = f.find<QLineEdit>("Text5");
+    code->setText(typed);
+    QCOMPARE(cells(f, 165, 168), loaded);  // typing alone writes nothing
+    QVERIFY(!f.window->recordModified());
+    QTest::keyClick(code, Qt::Key_Return);
+    QCOMPARE(cells(f, 165, 168), bytes.isEmpty() ? loaded : bytes);
+    QCOMPARE(f.window->recordModified(), !bytes.isEmpty());
+    QCOMPARE(cells(f, 165, 168, 3), labels);
+    if (error.isEmpty()) {
+      QVERIFY(f.prompter.errors.isEmpty());
+    } else {
+      QCOMPARE(f.prompter.errors.size(), 1);
+      QVERIFY2(f.prompter.errors[0].contains('"' + error + '"'), qPrintable(f.prompter.errors[0]));
+    }
+  }
+
+  // A changed code is a pending edit: picking another aircraft saves it into its own slot.
+  void changedCodeIsSavedByThePick() {
+    Fixture f;
+    const QByteArray before = f.folder.bytes();
+    f.pick(6);
+    auto* code = f.find<QLineEdit>("Text5");
+    code->setText("ZX9Q");
+    QTest::keyClick(code, Qt::Key_Return);
+    f.pick(8);
+    QVERIFY(f.prompter.errors.isEmpty());
+    QByteArray expected = before;
+    expected.replace(static_cast<int>(record::bytePosition(6, 165) - 1), 4, "ZX9Q");
+    QCOMPARE(f.folder.bytes(), expected);
+    QCOMPARE(fileByte(f, 6, 165), int('Z'));
+  }
+
+  // Every byte 0..255 loads into the code box and goes back unchanged on Enter, the zero
+  // byte and the control characters included.
+  void everyCodeByteRoundTrips() {
+    Fixture f;
+    auto* code = f.find<QLineEdit>("Text5");
+    for (int first = 0; first < 256; first += 4) {
+      const int slot = (first / 4) % 2;
+      setRecordBytes(f, slot, 165, {first, first + 1, first + 2, first + 3});
+      f.pick(slot);
+      QCOMPARE(code->text().size(), 4);
+      QCOMPARE(code->text().at(1).unicode(),
+               static_cast<char16_t>(record::charFromByte(static_cast<std::uint8_t>(first + 1))));
+      QTest::keyClick(code, Qt::Key_Return);
+      QCOMPARE(cells(f, 165, 168), cells(f, 165, 168, 1));
+      QVERIFY(f.prompter.errors.isEmpty());
+      f.window->state().recordModified = false;
+    }
+  }
+
+  void loadedZeroByteIsKept() {
+    Fixture f;
+    setRecordBytes(f, 3, 165, {'A', 0, 'B', 'C'});
+    f.pick(3);
+    auto* code = f.find<QLineEdit>("Text5");
+    QCOMPARE(code->text(), QString::fromUtf16(u"A\0BC", 4));
+    QCOMPARE(f.cell(166, 3), QString(QChar(0)));
+    QTest::keyClick(code, Qt::Key_Return);
+    QCOMPARE(cells(f, 165, 168), QString("65,0,66,67"));
+  }
+};
+
+QTEST_MAIN(IdentityEditorTest)
+#include "test_identity_editor.moc"
