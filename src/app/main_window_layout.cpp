@@ -268,6 +268,8 @@ editors::WindowControls createControls(QWidget* w) {
   // Script Maker, above the controls it overlaps.
   c.Frame3 = frame(w, "Frame3", "Script Maker", 1650, 510, 8004, 5940);
   QGroupBox* f3 = c.Frame3;
+  // The panel lies over other controls: it paints its own background so they do not show.
+  f3->setAutoFillBackground(true);
   c.Label11 = label(f3, "Label11", "Aircraft Name", 8, 20, 80, 20);
   c.Text9 = textBox(f3, "Text9", 90, 20, 160, 20);
   c.Label8 = label(f3, "Label8", "Slot:", 8, 46, 80, 16);

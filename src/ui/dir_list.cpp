@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
 
 namespace tolvane::ui {
 
@@ -16,20 +17,48 @@ DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemMod
   setIndentation(10);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  // Dragging the scroll bar is the user taking over too.
+  connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+          [this] { followPath_ = false; });
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { onCurrentChanged(current); });
-  // The model reads folders in the background: once the chosen folder's parent is read, the
-  // tree is scrolled so that the chosen folder is in view.
-  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-    if (path_.isEmpty() || !path_.startsWith(loaded)) return;
-    const QModelIndex index = model_->index(path_);
-    if (index.isValid()) scrollTo(index, QAbstractItemView::PositionAtCenter);
-  });
+  // The model reads and sorts folders in the background, so rows arrive and move after the
+  // path is set: until the user takes over, the tree keeps the chosen folder in view.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { keepPathInView(); });
+  connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { keepPathInView(); });
+  connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { keepPathInView(); });
+}
+
+void DirList::keepPathInView() {
+  if (!followPath_) return;
+  const QModelIndex index = model_->index(path_);
+  if (index.isValid()) scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void DirList::showEvent(QShowEvent* event) {
+  QTreeView::showEvent(event);
+  keepPathInView();
+}
+
+void DirList::mousePressEvent(QMouseEvent* event) {
+  followPath_ = false;
+  QTreeView::mousePressEvent(event);
+}
+
+void DirList::wheelEvent(QWheelEvent* event) {
+  followPath_ = false;
+  QTreeView::wheelEvent(event);
+}
+
+void DirList::keyPressEvent(QKeyEvent* event) {
+  followPath_ = false;
+  QTreeView::keyPressEvent(event);
 }
 
 void DirList::setPath(const QString& path) {
   const QString clean = QDir::cleanPath(QDir(path).absolutePath());
   const bool changed = clean != path_;
+  followPath_ = true;
   // The path is taken at once, so that making the folder current reports nothing twice.
   path_ = clean;
   const QModelIndex index = model_->index(clean);

@@ -22,10 +22,18 @@ class DirList : public QTreeView {
  signals:
   void pathChanged(const QString& path);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void onCurrentChanged(const QModelIndex& current);
+  void keepPathInView();
   QFileSystemModel* model_;
   QString path_;
+  bool followPath_ = true;  // scroll the chosen folder into view as the tree fills
 };
 
 }  // namespace tolvane::ui
