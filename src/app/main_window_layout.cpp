@@ -144,9 +144,9 @@ editors::WindowControls createControls(QWidget* w) {
   struct Column {
     int x, captionWidth, boxWidth, conversionWidth;
   };
-  const Column left{4, 68, 62, 72};
-  const Column middle{206, 40, 62, 100};
-  const Column right{410, 82, 62, 100};
+  const Column left{4, 68, 62, 66};
+  const Column middle{200, 40, 62, 94};
+  const Column right{396, 78, 62, 120};
   const int rowTop = 10;
   const int rowStep = 22;
   const char* caption4[16] = {"Ammo Count",  "Cruise speed", "Corner speed", "Max speed",
