@@ -133,10 +133,13 @@ BuiltScript buildScript(const ScriptTexts& texts) {
     if (!error.isEmpty()) return fail(error);
   }
 
-  // Each line of the description ends in CR LF, whatever break the text used.
+  // Each line of the description ends in CR LF, whatever break the text used (a pasted text
+  // may bring CR or the Unicode line and paragraph separators).
   QString description = texts.description;
   description.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   description.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  description.replace(QChar::LineSeparator, QLatin1Char('\n'));
+  description.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
   for (const QString& line : description.split(QLatin1Char('\n'))) {
     error = appendLine(out, line, QStringLiteral("\"Description\""));
     if (!error.isEmpty()) return fail(error);

@@ -33,7 +33,7 @@ QString nameLine(const QString& pnames);
 
 // The whole file. A character that Windows-1252 cannot hold, or a line break inside a
 // one-line item, is refused with a message naming it; the description's line breaks
-// (LF, CR LF or CR) all become CR LF.
+// (LF, CR LF, CR, U+2028, U+2029) all become CR LF.
 BuiltScript buildScript(const ScriptTexts& texts);
 
 // Why a name cannot be used as one plain name inside the chosen parent folder: a separator,

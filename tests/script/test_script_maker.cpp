@@ -119,6 +119,18 @@ class ScriptMakerTest : public QObject {
     QCOMPARE(expected.count("\r\n"), 170);
     QCOMPARE(readAll(f.folder.path() + "/Nothing.oaw"), expected);
     QCOMPARE(f.folder.bytes(), before);
+
+    // A slot chosen by hand is dropped by the next opening while nothing is loaded: the slot
+    // line follows the list, which again shows no choice; the typed name stays.
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    clickSlot(c.List2, 12);
+    QCOMPARE(c.Label14->caption(), QString("12"));
+    c.Text9->setText("Typed");
+    QTest::mouseClick(c.Command5, Qt::LeftButton);
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    QVERIFY(c.List2->selectedItems().isEmpty());
+    QCOMPARE(c.Label14->caption(), QString());
+    QCOMPARE(c.Text9->text(), QString("Typed"));
   }
 
   void secondScriptIntoAnExistingFolder() {

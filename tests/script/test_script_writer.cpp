@@ -73,6 +73,8 @@ class TestScriptWriter : public QObject {
     QTest::newRow("LF") << "a\nb" << QByteArray("255\r\na\r\nb\r\n") << 171;
     QTest::newRow("CR LF") << "a\r\nb" << QByteArray("255\r\na\r\nb\r\n") << 171;
     QTest::newRow("bare CR") << "a\rb" << QByteArray("255\r\na\r\nb\r\n") << 171;
+    QTest::newRow("Unicode separators") << QString("a") + QChar(0x2028) + "b" + QChar(0x2029) + "c"
+                                        << QByteArray("255\r\na\r\nb\r\nc\r\n") << 172;
     QTest::newRow("ends in a break") << "a\n" << QByteArray("255\r\na\r\n\r\n") << 171;
     QTest::newRow("blank lines") << "\n\n" << QByteArray("255\r\n\r\n\r\n\r\n") << 172;
   }
