@@ -1,0 +1,24 @@
+// A child process for the fault-injection tests: in the current folder it picks slot 6,
+// changes its first and last bytes, saves, and prints what the user was told and whether
+// the edits are still pending. The parent runs it under strace with a fault injected.
+#include <QApplication>
+#include <QListWidget>
+#include <cstdio>
+
+#include "app/main_window.h"
+#include "support/test_support.h"
+#include "ui/byte_grid.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  tolvane::test::RecordingPrompter prompter;
+  tolvane::app::MainWindow window;
+  window.controls().List1->setCurrentRow(6);
+  window.controls().G1->setTextMatrix(1, 2, "201");
+  window.controls().G1->setTextMatrix(168, 2, "202");
+  window.state().recordModified = true;
+  const bool saved = window.save();
+  for (const QString& e : prompter.errors) std::printf("error: %s\n", qPrintable(e));
+  std::printf("saved=%d modified=%d\n", saved ? 1 : 0, window.recordModified() ? 1 : 0);
+  return 0;
+}

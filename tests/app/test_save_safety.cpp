@@ -1,0 +1,333 @@
+// What saving does when the world around planes.dat is not as it was at the load: another
+// program changed the record, the file became immutable, read-only, full, removed or short,
+// or a write, flush or backup fails in the kernel. Each case must end with a clear message
+// carrying the system's reason, the edits still pending, and the file either as it was or
+// holding the whole new record, never a part of it.
+#include <sys/mount.h>
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+#include "record/demo_data.h"
+#include "record/layout.h"
+#include "support/test_support.h"
+#include "ui/byte_grid.h"
+
+using namespace tolvane;
+using test::Fixture;
+
+namespace {
+
+// Changes bytes of the file in place, as another program would (same file, same length).
+void patchFile(const QString& path, std::int64_t position, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::ReadWrite));
+  QVERIFY(file.seek(position - 1));
+  QCOMPARE(file.write(bytes), bytes.size());
+}
+
+bool closeWindow(app::MainWindow* window) {
+  QCloseEvent event;
+  QCoreApplication::sendEvent(window, &event);
+  return event.isAccepted();
+}
+
+// The file as it was with the record of a slot replaced by the given values.
+QByteArray withRecord(QByteArray file, int slot, const QByteArray& record) {
+  file.replace(int(record::bytePosition(slot, 1) - 1), record.size(), record);
+  return file;
+}
+
+QByteArray recordOf(const QByteArray& file, int slot) {
+  return file.mid(int(record::bytePosition(slot, 1) - 1), record::kRecordBytes);
+}
+
+// The edit every fault case makes: the first and the last byte of slot 6, so that a record
+// written only in part would show.
+constexpr int kSlot = 6;
+void makeEdit(Fixture& f) {
+  f.pick(kSlot);
+  f.setCell(1, 2, "201");
+  f.setCell(168, 2, "202");
+  f.window->state().recordModified = true;
+}
+QByteArray editedRecord(const QByteArray& original) {
+  QByteArray record = recordOf(original, kSlot);
+  record[0] = char(201);
+  record[167] = char(202);
+  return record;
+}
+
+bool run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Runs a program under strace with a fault injected into one system call, in a folder.
+struct Traced {
+  QString out;
+  QString err;
+  int exitCode = -1;
+};
+Traced runTraced(const QString& file, const QString& inject, const QString& folder) {
+  QProcess p;
+  p.setWorkingDirectory(folder);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(env);
+  const QString call = inject.section(':', 0, 0);
+  p.start("strace",
+          {"-qq", "-o", "/dev/null", "-P", folder + "/" + file, "-e", "trace=" + call, "-e",
+           "inject=" + inject, QCoreApplication::applicationDirPath() + "/save_fault_child"});
+  Traced t;
+  if (!p.waitForFinished(60000)) return t;
+  t.out = QString::fromUtf8(p.readAllStandardOutput());
+  t.err = QString::fromUtf8(p.readAllStandardError());
+  t.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  return t;
+}
+
+}  // namespace
+
+class SaveSafetyTest : public QObject {
+  Q_OBJECT
+ private slots:
+  // Another program changes a byte of the open aircraft after the load. Every kind of save
+  // asks; keeping the file's bytes writes nothing and keeps the edit pending, overwriting
+  // writes the whole record of the grid.
+  void changesByOthersAreAsked_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("overwrite");
+    for (const char* how : {"save", "pick", "close"}) {
+      QTest::addRow("%s, keep", how) << QString(how) << false;
+      QTest::addRow("%s, overwrite", how) << QString(how) << true;
+    }
+  }
+  void changesByOthersAreAsked() {
+    QFETCH(QString, how);
+    QFETCH(bool, overwrite);
+    Fixture f;
+    f.pick(4);
+    const QByteArray loaded = f.folder.bytes();
+    f.setCell(80, 2, "77");
+    f.window->state().recordModified = true;
+    patchFile(f.folder.filePath(), record::bytePosition(4, 30), QByteArray(1, char(250)));
+    const QByteArray changed = f.folder.bytes();
+
+    f.prompter.answers = {overwrite, true};  // the second answer closes without saving
+    bool saved = false;
+    if (how == "save") saved = f.window->save();
+    if (how == "pick") {
+      f.pick(9);
+      saved = f.window->openSlot() == 9;
+    }
+    if (how == "close") {
+      QVERIFY(closeWindow(f.window.get()));
+      saved = f.prompter.questions.size() == 1;
+    }
+    QVERIFY(f.prompter.questions.size() >= 1);
+    QVERIFY2(f.prompter.questions[0].contains("Another program"),
+             qPrintable(f.prompter.questions[0]));
+    QVERIFY(f.prompter.questions[0].contains("byte 30"));
+    QVERIFY(f.prompter.questions[0].contains(
+        "loaded " + QString::number(quint8(loaded[int(record::bytePosition(4, 30) - 1)]))));
+    QVERIFY(f.prompter.questions[0].contains("now 250"));
+    QCOMPARE(saved, overwrite);
+    if (overwrite) {
+      QByteArray expected = loaded;
+      expected[int(record::bytePosition(4, 80) - 1)] = char(77);
+      QCOMPARE(f.folder.bytes(), expected);
+      QVERIFY(f.prompter.errors.isEmpty());
+    } else {
+      QCOMPARE(f.folder.bytes(), changed);
+      if (how != "close") {
+        QVERIFY(f.window->recordModified());
+        QCOMPARE(f.window->openSlot(), 4);
+        QCOMPARE(f.cell(80), QString("77"));
+      }
+    }
+  }
+
+  // Changes elsewhere in the file (another aircraft, the lead-in) are not this record's
+  // business: the save asks nothing and keeps them.
+  void changesElsewhereAreKeptWithoutAQuestion() {
+    Fixture f;
+    f.pick(4);
+    patchFile(f.folder.filePath(), 2, QByteArray(1, char(9)));
+    patchFile(f.folder.filePath(), record::bytePosition(5, 1), QByteArray(3, char(1)));
+    const QByteArray changed = f.folder.bytes();
+    f.setCell(100, 2, "3");
+    f.window->state().recordModified = true;
+    QVERIFY(f.window->save());
+    QVERIFY(f.prompter.questions.isEmpty());
+    QByteArray expected = changed;
+    expected[int(record::bytePosition(4, 100) - 1)] = char(3);
+    QCOMPARE(f.folder.bytes(), expected);
+  }
+
+  // Faults made in the file system itself, in this process.
+  void fileSystemFaults_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("removed") << "removed"
+                             << "There is no planes.dat";
+    QTest::newRow("shortened") << "shortened"
+                               << "too short";
+    QTest::newRow("immutable (chattr +i)") << "immutable"
+                                           << "Operation not permitted";
+    QTest::newRow("read-only bind mount") << "readonly"
+                                          << "Read-only file system";
+  }
+  void fileSystemFaults() {
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    Fixture f;
+    const QByteArray original = f.folder.bytes();
+    makeEdit(f);
+    const QString path = f.folder.filePath();
+    QString mountPoint;
+    if (fault == "removed") QVERIFY(QFile::remove(path));
+    if (fault == "shortened") f.folder.setBytes(original.left(1000));
+    if (fault == "immutable" && !run("chattr", {"+i", path})) {
+      QSKIP("chattr +i is not possible here (needs root and a file system with attributes)");
+    }
+    if (fault == "readonly") {
+      const QByteArray dir = QFile::encodeName(f.folder.path());
+      if (::mount(dir.constData(), dir.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        QSKIP("bind mounts are not possible here (needs root)");
+      }
+      mountPoint = f.folder.path();
+      ::mount(nullptr, dir.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+    }
+    const bool saved = f.window->save();
+    if (fault == "immutable") run("chattr", {"-i", path});
+    if (!mountPoint.isEmpty()) QCOMPARE(::umount(QFile::encodeName(mountPoint).constData()), 0);
+
+    QVERIFY(!saved);
+    QVERIFY(f.window->recordModified());
+    QCOMPARE(f.prompter.errors.size(), 1);
+    QVERIFY2(f.prompter.errors[0].contains(message), qPrintable(f.prompter.errors[0]));
+    if (fault == "removed") QVERIFY(!QFile::exists(path));
+    if (fault == "shortened") QCOMPARE(f.folder.bytes(), original.left(1000));
+    if (fault == "immutable" || fault == "readonly") QCOMPARE(f.folder.bytes(), original);
+    // The edits are still there to be saved once the fault is gone.
+    if (fault != "removed" && fault != "shortened") {
+      QVERIFY(f.window->save());
+      QCOMPARE(f.folder.bytes(), withRecord(original, kSlot, editedRecord(original)));
+    }
+  }
+
+  // A tiny file system that has room for planes.dat but not for its backup copy.
+  void fullFileSystemWhileTheBackupIsMade() {
+    QTemporaryDir outer;
+    const QString dir = outer.filePath("small");
+    QVERIFY(QDir().mkdir(dir));
+    const QByteArray encoded = QFile::encodeName(dir);
+    if (::mount("tolvane-test", encoded.constData(), "tmpfs", 0, "size=12k") != 0) {
+      QSKIP("mounting a tmpfs is not possible here (needs root)");
+    }
+    const QByteArray original = test::demoBytes();
+    QByteArray after;
+    QString error;
+    bool modified = false;
+    bool backupLeft = true;
+    {
+      QFile file(dir + "/planes.dat");
+      if (file.open(QIODevice::WriteOnly)) file.write(original);
+      file.close();
+      const QString previous = QDir::currentPath();
+      QDir::setCurrent(dir);
+      {
+        test::RecordingPrompter prompter;
+        app::MainWindow window;
+        window.controls().List1->setCurrentRow(kSlot);
+        window.controls().G1->setTextMatrix(1, 2, "201");
+        window.state().recordModified = true;
+        window.save();
+        error = prompter.errors.value(0);
+        modified = window.recordModified();
+      }
+      QDir::setCurrent(previous);
+      QFile in(dir + "/planes.dat");
+      if (in.open(QIODevice::ReadOnly)) after = in.readAll();
+      backupLeft = QFile::exists(dir + "/planes.dat.bak.tmp");
+    }
+    QCOMPARE(::umount(encoded.constData()), 0);
+    QVERIFY2(error.contains("backup copy") && error.contains("No space left on device"),
+             qPrintable(error));
+    QVERIFY(modified);
+    QCOMPARE(after, original);
+    QVERIFY(!backupLeft);
+  }
+
+  // Faults injected into single system calls of a child process through strace: the write
+  // of the record, its flush, the backup's flush, and a write that claims success without
+  // writing (caught by reading the record back).
+  void injectedSystemCallFaults_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("inject");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("recordMayBeWritten");
+    // Calls are counted on the named file only. On planes.dat, pread64 runs for the load (1),
+    // the check for changes by others (2) and the read back (3).
+    const QString data = "planes.dat";
+    const QString backup = "planes.dat.bak.tmp";
+    QTest::newRow("record write EIO") << data << "pwrite64:error=EIO"
+                                      << "Input/output error" << false;
+    QTest::newRow("record write ENOSPC") << data << "pwrite64:error=ENOSPC"
+                                         << "No space left" << false;
+    QTest::newRow("record write EDQUOT") << data << "pwrite64:error=EDQUOT"
+                                         << "quota" << false;
+    QTest::newRow("record flush EIO") << data << "fdatasync:error=EIO"
+                                      << "flushing to disk failed: Input/output error" << true;
+    QTest::newRow("lost write") << data << "pwrite64:retval=168"
+                                << "reading it back" << false;
+    QTest::newRow("check read EIO") << data << "pread64:error=EIO:when=2"
+                                    << "cannot be read: Input/output error" << false;
+    QTest::newRow("read back EIO") << data << "pread64:error=EIO:when=3"
+                                   << "reading it back" << true;
+    QTest::newRow("open for writing EACCES")
+        << data << "openat:error=EACCES:when=4"
+        << "cannot be opened for writing: Permission denied" << false;
+    QTest::newRow("backup write EIO") << backup << "pwrite64:error=EIO"
+                                      << "backup copy" << false;
+    QTest::newRow("backup write ENOSPC") << backup << "pwrite64:error=ENOSPC"
+                                         << "No space left" << false;
+    QTest::newRow("backup flush EIO") << backup << "fsync:error=EIO"
+                                      << "backup copy" << false;
+    QTest::newRow("backup rename EXDEV") << backup << "rename:error=EXDEV"
+                                         << "backup copy" << false;
+  }
+  void injectedSystemCallFaults() {
+    QFETCH(QString, file);
+    QFETCH(QString, inject);
+    QFETCH(QString, message);
+    QFETCH(bool, recordMayBeWritten);
+    if (QStandardPaths::findExecutable("strace").isEmpty() ||
+        !run("strace", {"-qq", "-o", "/dev/null", "true"})) {
+      QSKIP("strace is missing or cannot trace here");
+    }
+    test::DataFolder folder;
+    const QByteArray original = folder.bytes();
+    const Traced t = runTraced(file, inject, folder.path());
+    QVERIFY2(t.exitCode == 0, qPrintable(t.out + t.err));
+    QVERIFY2(t.out.contains(message), qPrintable(t.out));
+    QVERIFY2(t.out.contains("modified=1"), qPrintable(t.out));
+    QVERIFY2(t.out.contains("saved=0"), qPrintable(t.out));
+    const QByteArray after = folder.bytes();
+    const QByteArray whole = withRecord(original, kSlot, editedRecord(original));
+    QVERIFY2(after == original || (recordMayBeWritten && after == whole),
+             "the file holds part of a record");
+  }
+};
+
+QTEST_MAIN(SaveSafetyTest)
+#include "test_save_safety.moc"
