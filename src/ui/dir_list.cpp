@@ -10,7 +10,9 @@ namespace tolvane::ui {
 DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   model_->setReadOnly(true);
-  model_->setRootPath(QDir::rootPath());
+  // The model is not asked for any folder until the tree is first shown (see showEvent):
+  // its first lookup starts its reading thread and file watcher, which costs start-up time
+  // for a tree that sits in a panel most sessions never open.
   setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) hideColumn(column);
   header()->hide();
@@ -36,6 +38,11 @@ void DirList::keepPathInView() {
 }
 
 void DirList::showEvent(QShowEvent* event) {
+  if (!started_) {
+    started_ = true;
+    model_->setRootPath(QDir::rootPath());
+    if (!path_.isEmpty()) showPath();
+  }
   QTreeView::showEvent(event);
   keepPathInView();
 }
@@ -61,14 +68,19 @@ void DirList::setPath(const QString& path) {
   followPath_ = true;
   // The path is taken at once, so that making the folder current reports nothing twice.
   path_ = clean;
-  const QModelIndex index = model_->index(clean);
+  // A tree that was never shown opens down to the folder when it is first shown.
+  if (started_) showPath();
+  // The model may not know the folder yet (or it may be gone); the path still follows.
+  if (changed) emit pathChanged(path_);
+}
+
+void DirList::showPath() {
+  const QModelIndex index = model_->index(path_);
   if (index.isValid()) {
     setCurrentIndex(index);
     expand(index);
     scrollTo(index, QAbstractItemView::PositionAtCenter);
   }
-  // The model may not know the folder yet (or it may be gone); the path still follows.
-  if (changed) emit pathChanged(path_);
 }
 
 void DirList::onCurrentChanged(const QModelIndex& current) {

@@ -16,7 +16,8 @@ class DirList : public QTreeView {
 
   QString path() const { return path_; }
   // Makes a folder current, opens the tree down to it and reports the change of path. The
-  // path is taken at once, even while the tree is still reading the folders in the background.
+  // path is taken at once, even while the tree is still reading the folders in the background
+  // or has not been shown yet.
   void setPath(const QString& path);
 
  signals:
@@ -31,9 +32,12 @@ class DirList : public QTreeView {
  private:
   void onCurrentChanged(const QModelIndex& current);
   void keepPathInView();
+  // Makes the path's folder current in the tree and opens the tree down to it.
+  void showPath();
   QFileSystemModel* model_;
   QString path_;
   bool followPath_ = true;  // scroll the chosen folder into view as the tree fills
+  bool started_ = false;    // whether the tree was shown and its model put to work
 };
 
 }  // namespace tolvane::ui

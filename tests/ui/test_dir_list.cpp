@@ -49,6 +49,24 @@ class DirListTest : public QObject {
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy[0][0].toString(), dir.filePath("b"));
   }
+
+  // The tree reads no folder before it is shown; once shown it opens at the path set while
+  // it was hidden, without reporting that path again.
+  void pathSetWhileHiddenIsShown() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("a"));
+    DirList list;
+    list.setPath(dir.filePath("a"));
+    auto* model = qobject_cast<QFileSystemModel*>(list.model());
+    QVERIFY(model);
+    QVERIFY(model->filePath(list.currentIndex()) != dir.filePath("a"));
+    QSignalSpy spy(&list, &DirList::pathChanged);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QCOMPARE(model->filePath(list.currentIndex()), dir.filePath("a"));
+    QCOMPARE(list.path(), dir.filePath("a"));
+    QCOMPARE(spy.size(), 0);
+  }
 };
 
 QTEST_MAIN(DirListTest)
