@@ -1,0 +1,211 @@
+// Benchmarks of the work a user waits for, in a shown Tolvane window over a generated
+// planes.dat: a pick of an aircraft (the reaction of the list, from the selection to every
+// editor filled), a pick followed by the repaint it causes, a save with its reload, and a
+// keystroke in a performance box with the repaint it causes. Each repetition is one
+// operation, so the median and the worst ("max") are those of single operations.
+//
+// The keystroke benchmark also reports how much of the grid a keystroke redraws:
+// "grid_rows_changed" counts the rows the grid's model reported as changed, and
+// "grid_painted_share" is the share of the grid's visible area that was repainted.
+//
+// Run it under an X server (xvfb-run) to include real painting, or with
+// QT_QPA_PLATFORM=offscreen.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "app/main_window.h"
+#include "record/demo_data.h"
+#include "record/layout.h"
+#include "ui/byte_grid.h"
+#include "ui/prompter.h"
+
+namespace {
+
+using tolvane::app::MainWindow;
+
+// Any message would stop the benchmark in a modal box: they are counted instead, and a
+// benchmark that raised one is marked as failed.
+class CountingPrompter : public tolvane::ui::Prompter {
+ public:
+  void showError(const QString&, const QString& text) override {
+    ++errors;
+    std::fprintf(stderr, "message: %s\n", qPrintable(text));
+  }
+  bool ask(const QString&, const QString&, const QString&, const QString&) override {
+    ++errors;
+    return false;
+  }
+  int errors = 0;
+};
+
+// Records the area the grid's viewport repaints.
+class PaintMeter : public QObject {
+ public:
+  explicit PaintMeter(QWidget* viewport) : viewport_(viewport) {
+    viewport->installEventFilter(this);
+  }
+  double paintedShare() const {
+    const QRect all = viewport_->rect();
+    long long area = 0;
+    for (const QRect& r : painted_.intersected(all)) area += 1LL * r.width() * r.height();
+    return all.isEmpty() ? 0.0 : static_cast<double>(area) / (1.0 * all.width() * all.height());
+  }
+  void reset() { painted_ = QRegion(); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted_ += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+
+ private:
+  QWidget* viewport_;
+  QRegion painted_;
+};
+
+struct Session {
+  QTemporaryDir folder;
+  CountingPrompter prompter;
+  std::unique_ptr<MainWindow> window;
+
+  Session() {
+    const std::string error =
+        tolvane::record::writeDemoFile((folder.path() + "/planes.dat").toStdString());
+    if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str()), std::exit(1);
+    QDir::setCurrent(folder.path());
+    tolvane::ui::setPrompter(&prompter);
+    window = std::make_unique<MainWindow>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) std::exit(1);
+    QTest::qWait(50);
+  }
+  ~Session() { tolvane::ui::setPrompter(nullptr); }
+  const tolvane::editors::WindowControls& c() const { return window->controls(); }
+  void settle() { QCoreApplication::processEvents(); }
+};
+
+Session* session = nullptr;
+
+double maxOf(const std::vector<double>& v) {
+  return *std::max_element(v.begin(), v.end());
+}
+double minOf(const std::vector<double>& v) {
+  return *std::min_element(v.begin(), v.end());
+}
+
+void checkNoMessages(benchmark::State& state) {
+  if (session->prompter.errors) state.SkipWithError("the window showed a message");
+}
+
+// A pick of every slot in turn: the list's reaction loads the record into the grid and
+// fills every editor. Painting is left to the event loop, outside the timing.
+void BM_Pick(benchmark::State& state) {
+  static int next = 0;
+  QListWidget* list = session->c().List1;
+  for (auto _ : state) {
+    const int slot = next++ % tolvane::record::kSlotCount;
+    list->setCurrentRow(slot);
+    benchmark::DoNotOptimize(session->window->openSlot());
+  }
+  session->settle();
+  checkNoMessages(state);
+}
+
+// The same pick with the repaint of everything it changed.
+void BM_PickAndPaint(benchmark::State& state) {
+  static int next = 0;
+  QListWidget* list = session->c().List1;
+  for (auto _ : state) {
+    list->setCurrentRow(next++ % tolvane::record::kSlotCount);
+    session->settle();
+  }
+  checkNoMessages(state);
+}
+
+// "Save planes.dat": checks the 168 rows, writes them in place and reads the record back
+// into every editor.
+void BM_SaveReload(benchmark::State& state) {
+  session->c().List1->setCurrentRow(7);
+  session->settle();
+  for (auto _ : state) {
+    if (!session->window->save()) state.SkipWithError("save failed");
+  }
+  session->settle();
+  checkNoMessages(state);
+}
+
+// One keystroke in the first performance box (a digit, then Backspace, in turn), with the
+// repaint it causes.
+void BM_Keystroke(benchmark::State& state) {
+  session->c().List1->setCurrentRow(7);
+  tolvane::ui::ByteGrid* grid = session->c().G1;
+  grid->setTopRow(10);  // the box's four bytes (13 to 16) are on view
+  QLineEdit* box = session->c().Text3[0];
+  box->setFocus();
+  box->end(false);
+  session->settle();
+
+  QSet<int> changedRows;
+  const auto connection = QObject::connect(grid->model(), &QAbstractItemModel::dataChanged,
+                                           [&](const QModelIndex& from, const QModelIndex& to) {
+                                             for (int row = from.row(); row <= to.row(); ++row)
+                                               changedRows.insert(row);
+                                           });
+  PaintMeter meter(grid->viewport());
+  static bool typeDigit = true;
+  double rowsChanged = 0;
+  double paintedShare = 0;
+  for (auto _ : state) {
+    changedRows.clear();
+    meter.reset();
+    QTest::keyClick(box, typeDigit ? Qt::Key_1 : Qt::Key_Backspace);
+    typeDigit = !typeDigit;
+    session->settle();
+    rowsChanged += changedRows.size();
+    paintedShare = std::max(paintedShare, meter.paintedShare());
+  }
+  QObject::disconnect(connection);
+  state.counters["grid_rows_changed"] = rowsChanged / static_cast<double>(state.iterations());
+  state.counters["grid_painted_share"] = paintedShare;
+  checkNoMessages(state);
+}
+
+void stats(benchmark::internal::Benchmark* b, int repetitions) {
+  b->Iterations(1)
+      ->Repetitions(repetitions)
+      ->ComputeStatistics("min", minOf)
+      ->ComputeStatistics("max", maxOf)
+      ->ReportAggregatesOnly(true)
+      ->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(BM_Pick)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 1000); });
+BENCHMARK(BM_PickAndPaint)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_SaveReload)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_Keystroke)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  Session s;
+  session = &s;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  session = nullptr;
+  return 0;
+}
