@@ -146,6 +146,8 @@ bool MainWindow::loadSlot(int slot) {
     grid->setTextMatrix(k, kPositionColumn, QString::number(base + k));
   }
   openSlot_ = slot;
+  knownBytes_ = read.bytes;
+  knownFirst_ = record::bytePosition(slot, 1);
 
   // The code: the characters of the loaded bytes 165 to 168, into the label cells and Text5.
   QString code;
@@ -253,7 +255,9 @@ bool MainWindow::writeRecord() {
     return false;
   }
   // Another program may have changed this aircraft since it was loaded: the bytes now in the
-  // file are compared with the loaded values, and the user decides whether to overwrite them.
+  // file are compared with those this window last read or wrote there (the loaded values, or
+  // the record of an earlier save that was not followed by a reload), and the user decides
+  // whether to overwrite them.
   const record::RecordRead current = record::readRecordAt(located.path, first);
   if (!current.ok()) {
     ui::prompter().showError(
@@ -263,11 +267,17 @@ bool MainWindow::writeRecord() {
   }
   QStringList changedByOthers;
   for (int row = 1; row <= kRecordBytes; ++row) {
-    const auto loaded = record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
-    const std::uint8_t now = current.bytes[static_cast<std::size_t>(row - 1)];
-    if (!loaded || *loaded != now) {
-      changedByOthers << QStringLiteral("%1: loaded %2, now %3")
-                             .arg(rowDescription(row), grid->textMatrix(row, kLoadedColumn))
+    const auto i = static_cast<std::size_t>(row - 1);
+    const auto known =
+        first == knownFirst_
+            ? std::optional<std::uint8_t>(knownBytes_[i])
+            : record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
+    const std::uint8_t now = current.bytes[i];
+    if (!known || *known != now) {
+      changedByOthers << QStringLiteral("%1: was %2, now %3")
+                             .arg(rowDescription(row),
+                                  known ? QString::number(*known)
+                                        : grid->textMatrix(row, kLoadedColumn))
                              .arg(now);
     }
   }
@@ -321,6 +331,8 @@ bool MainWindow::writeRecord() {
                            : text(back.error)));
     return false;
   }
+  knownBytes_ = bytes;
+  knownFirst_ = first;
   return true;
 }
 

@@ -63,6 +63,10 @@ class MainWindow : public QWidget {
   editors::WindowState state_;
   std::filesystem::path folder_;
   record::RecordWriter writer_;
+  // The bytes planes.dat held at the open record's positions when this window last read or
+  // wrote them: a save that finds other bytes there knows another program has changed them.
+  record::RecordBytes knownBytes_{};
+  std::int64_t knownFirst_ = 0;
   int openSlot_ = -1;
 
   std::unique_ptr<editors::ByteEditor> byteEditor_;

@@ -138,7 +138,7 @@ class SaveSafetyTest : public QObject {
              qPrintable(f.prompter.questions[0]));
     QVERIFY(f.prompter.questions[0].contains("byte 30"));
     QVERIFY(f.prompter.questions[0].contains(
-        "loaded " + QString::number(quint8(loaded[int(record::bytePosition(4, 30) - 1)]))));
+        "was " + QString::number(quint8(loaded[int(record::bytePosition(4, 30) - 1)]))));
     QVERIFY(f.prompter.questions[0].contains("now 250"));
     QCOMPARE(saved, overwrite);
     if (overwrite) {
@@ -154,6 +154,21 @@ class SaveSafetyTest : public QObject {
         QCOMPARE(f.cell(80), QString("77"));
       }
     }
+  }
+
+  // A save that is not followed by a reload (the close's, when the window stays) must not
+  // take its own bytes for another program's change at the next save.
+  void ownEarlierSaveIsNoChangeByOthers() {
+    Fixture f;
+    f.pick(4);
+    f.setCell(80, 2, "77");
+    f.window->state().recordModified = true;
+    QVERIFY(closeWindow(f.window.get()));
+    f.setCell(81, 2, "78");
+    f.window->state().recordModified = true;
+    QVERIFY(f.window->save());
+    QVERIFY2(f.prompter.questions.isEmpty(), qPrintable(f.prompter.questions.value(0)));
+    QCOMPARE(int(quint8(f.folder.bytes()[int(record::bytePosition(4, 81) - 1)])), 78);
   }
 
   // Changes elsewhere in the file (another aircraft, the lead-in) are not this record's
