@@ -8,8 +8,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +22,7 @@
 #include "record/layout.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
+#include "ui/dir_list.h"
 
 using namespace tolvane;
 using test::Fixture;
@@ -281,6 +285,64 @@ class SaveSafetyTest : public QObject {
     QVERIFY(modified);
     QCOMPARE(after, original);
     QVERIFY(!backupLeft);
+  }
+
+  // The Script Maker's folder cannot be made, or its script cannot be written: a message with
+  // the system's reason, the panel stays open, planes.dat and the pending edits are untouched.
+  void scriptFolderFaults_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("parent immutable (chattr +i)") << "immutable"
+                                                  << "Operation not permitted";
+    QTest::newRow("parent on a read-only mount") << "readonly"
+                                                 << "Read-only file system";
+    QTest::newRow("file system full") << "full"
+                                      << "cannot be written";
+  }
+  void scriptFolderFaults() {
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    Fixture f;
+    const QByteArray original = f.folder.bytes();
+    const auto& c = f.window->controls();
+    QTemporaryDir root;
+    const QString parent = root.filePath("parent");
+    QVERIFY(QDir().mkdir(parent));
+    const QByteArray encoded = QFile::encodeName(parent);
+    bool mounted = false;
+    if (fault == "immutable" && !run("chattr", {"+i", parent})) {
+      QSKIP("chattr +i is not possible here (needs root and a file system with attributes)");
+    }
+    if (fault == "readonly") {
+      if (::mount(encoded.constData(), encoded.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        QSKIP("bind mounts are not possible here (needs root)");
+      }
+      mounted = true;
+      ::mount(nullptr, encoded.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+    }
+    if (fault == "full") {
+      if (::mount("tolvane-test", encoded.constData(), "tmpfs", 0, "size=4k,nr_inodes=3") != 0) {
+        QSKIP("mounting a tmpfs is not possible here (needs root)");
+      }
+      mounted = true;
+      QFile filler(parent + "/filler");  // takes the only data page
+      if (filler.open(QIODevice::WriteOnly)) filler.write(QByteArray(4096, 'x'));
+    }
+    f.pick(3);
+    f.setCell(80, 2, "5");
+    f.window->state().recordModified = true;
+    c.Command2->click();
+    c.Text12->setText("P-51");
+    c.Dir1->setPath(parent);
+    c.Command4->click();
+    if (fault == "immutable") run("chattr", {"-i", parent});
+    if (mounted) QCOMPARE(::umount(encoded.constData()), 0);
+
+    QCOMPARE(f.prompter.errors.size(), 1);
+    QVERIFY2(f.prompter.errors[0].contains(message), qPrintable(f.prompter.errors[0]));
+    QVERIFY(c.Frame3->isVisible());
+    QCOMPARE(f.folder.bytes(), original);
+    QCOMPARE(f.cell(80), QString("5"));
   }
 
   // Faults injected into single system calls of a child process through strace: the write
