@@ -176,19 +176,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.window->openSlot(), slot);
   }
 
-  void yearAndCrewFromTheirBytes() {
-    Fixture f;
-    QByteArray bytes = f.folder.bytes();
-    bytes[int(record::bytePosition(4, 9) - 1)] = char(152);
-    bytes[int(record::bytePosition(4, 10) - 1)] = char(7);
-    bytes[int(record::bytePosition(4, 11) - 1)] = char(2);
-    bytes[int(record::bytePosition(4, 12) - 1)] = char(0);
-    f.folder.setBytes(bytes);
-    f.pick(4);
-    QCOMPARE(f.find<QLineEdit>("Text8")->text(), QString(" 1944"));
-    QCOMPARE(f.find<QLineEdit>("Text7")->text(), QString(" 2"));
-  }
-
   void saveWithoutEditsLeavesTheFileIdentical() {
     Fixture f;
     const QByteArray before = f.folder.bytes();

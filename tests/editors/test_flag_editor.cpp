@@ -12,12 +12,6 @@ using test::Fixture;
 
 namespace {
 
-void setRecordByte(Fixture& f, int slot, int k, int value) {
-  QByteArray bytes = f.folder.bytes();
-  bytes[static_cast<int>(record::bytePosition(slot, k) - 1)] = static_cast<char>(value);
-  f.folder.setBytes(bytes);
-}
-
 QCheckBox* box(const Fixture& f, int byte, int i) {
   return f.find<QCheckBox>(QStringLiteral("Check%1(%2)").arg(byte - 4).arg(i));
 }
@@ -75,7 +69,7 @@ class FlagEditorTest : public QObject {
     QFETCH(QString, written);
     QFETCH(QString, checked);
     Fixture f;
-    setRecordByte(f, 3, byte, loaded);
+    f.setRecordBytes(3, byte, {loaded});
     f.pick(3);
     QVERIFY(!f.window->recordModified());
     click(box(f, byte, clicked));
@@ -130,7 +124,7 @@ class FlagEditorTest : public QObject {
     QFETCH(QString, checked);
     QFETCH(QString, cell);
     Fixture f;
-    setRecordByte(f, 3, byte, loaded);
+    f.setRecordBytes(3, byte, {loaded});
     f.pick(3);
     QCOMPARE(checkedBoxes(f, byte), checked);
     QCOMPARE(f.cell(byte), cell);
@@ -150,7 +144,7 @@ class FlagEditorTest : public QObject {
     f.folder.setBytes(bytes);
     const int byte8 =
         static_cast<unsigned char>(bytes[static_cast<int>(record::bytePosition(5, 8) - 1)]);
-    setRecordByte(f, 6, 8, byte8 | 64);
+    f.setRecordBytes(6, 8, {byte8 | 64});
     f.pick(5);
     for (int i = 1; i <= 4; ++i) f.find<QGroupBox>(QStringLiteral("F%1").arg(i))->setTitle("kept");
     f.pick(6);
@@ -184,7 +178,7 @@ class FlagEditorTest : public QObject {
     QFETCH(QString, cell);
     QFETCH(QString, written);
     Fixture f;
-    setRecordByte(f, 3, 8, 0);
+    f.setRecordBytes(3, 8, {0});
     f.pick(3);
     f.setCell(8, 2, cell);
     click(box(f, 8, 1));

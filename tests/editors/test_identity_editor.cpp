@@ -15,14 +15,6 @@ using test::Fixture;
 
 namespace {
 
-void setRecordBytes(Fixture& f, int slot, int k, const QList<int>& values) {
-  QByteArray bytes = f.folder.bytes();
-  for (int n = 0; n < values.size(); ++n) {
-    bytes[static_cast<int>(record::bytePosition(slot, k + n) - 1)] = static_cast<char>(values[n]);
-  }
-  f.folder.setBytes(bytes);
-}
-
 int fileByte(const Fixture& f, int slot, int k) {
   return static_cast<unsigned char>(
       f.folder.bytes()[static_cast<int>(record::bytePosition(slot, k) - 1)]);
@@ -141,7 +133,7 @@ class IdentityEditorTest : public QObject {
 
   void loadFillsYearAndCrew() {
     Fixture f;
-    setRecordBytes(f, 4, 9, {152, 7, 2, 0});
+    f.setRecordBytes(4, 9, {152, 7, 2, 0});
     f.pick(4);
     QCOMPARE(f.find<QLineEdit>("Text8")->text(), QString(" 1944"));
     QCOMPARE(f.find<QLineEdit>("Text7")->text(), QString(" 2"));
@@ -152,7 +144,7 @@ class IdentityEditorTest : public QObject {
   // A crew above 255 cannot go back into byte 11: the cell shows it and saving refuses it.
   void loadOfCrewAbove255() {
     Fixture f;
-    setRecordBytes(f, 4, 11, {2, 1});
+    f.setRecordBytes(4, 11, {2, 1});
     f.pick(4);
     auto* crew = f.find<QLineEdit>("Text7");
     QCOMPARE(crew->text(), QString(" 258"));
@@ -239,7 +231,7 @@ class IdentityEditorTest : public QObject {
     auto* code = f.find<QLineEdit>("Text5");
     for (int first = 0; first < 256; first += 4) {
       const int slot = (first / 4) % 2;
-      setRecordBytes(f, slot, 165, {first, first + 1, first + 2, first + 3});
+      f.setRecordBytes(slot, 165, {first, first + 1, first + 2, first + 3});
       f.pick(slot);
       QCOMPARE(code->text().size(), 4);
       QCOMPARE(code->text().at(1).unicode(),
@@ -253,7 +245,7 @@ class IdentityEditorTest : public QObject {
 
   void loadedZeroByteIsKept() {
     Fixture f;
-    setRecordBytes(f, 3, 165, {'A', 0, 'B', 'C'});
+    f.setRecordBytes(3, 165, {'A', 0, 'B', 'C'});
     f.pick(3);
     auto* code = f.find<QLineEdit>("Text5");
     QCOMPARE(code->text(), QString::fromUtf16(u"A\0BC", 4));

@@ -15,12 +15,6 @@ using test::Fixture;
 
 namespace {
 
-void setRecordByte(Fixture& f, int slot, int k, int value) {
-  QByteArray bytes = f.folder.bytes();
-  bytes[static_cast<int>(record::bytePosition(slot, k) - 1)] = static_cast<char>(value);
-  f.folder.setBytes(bytes);
-}
-
 QString fieldCells(const Fixture& f, int i) {
   QStringList cells;
   for (int row = 4 * i + 13; row <= 4 * i + 16; ++row) cells << f.cell(row);
@@ -201,10 +195,7 @@ class PerformanceEditorTest : public QObject {
 
   void loadFillsBoxesAndCaptions() {
     Fixture f;
-    setRecordByte(f, 5, 13, 16);
-    setRecordByte(f, 5, 14, 39);
-    setRecordByte(f, 5, 15, 0);
-    setRecordByte(f, 5, 16, 0);
+    f.setRecordBytes(5, 13, {16, 39, 0, 0});
     f.pick(5);
     QCOMPARE(f.find<QLineEdit>("Text3(0)")->text(), QString(" 10000"));
     QCOMPARE(f.find<ui::CaptionLabel>("Label10(0)")->caption(), QString(" 160.93 kph"));

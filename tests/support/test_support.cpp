@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "record/demo_data.h"
+#include "record/layout.h"
 #include "ui/byte_grid.h"
 
 namespace tolvane::test {
@@ -55,6 +56,14 @@ Fixture::Fixture() : window(std::make_unique<app::MainWindow>()) {
 }
 
 Fixture::~Fixture() { window.reset(); }
+
+void Fixture::setRecordBytes(int slot, int k, const QList<int>& values) const {
+  QByteArray bytes = folder.bytes();
+  for (int n = 0; n < values.size(); ++n) {
+    bytes[static_cast<int>(record::bytePosition(slot, k + n) - 1)] = static_cast<char>(values[n]);
+  }
+  folder.setBytes(bytes);
+}
 
 void Fixture::pick(int slot) { window->controls().List1->setCurrentRow(slot); }
 

@@ -60,6 +60,8 @@ struct Fixture {
   T* find(const QString& name) const {
     return window->findChild<T*>(name);
   }
+  // Puts bytes into the record of a slot in planes.dat, from record byte k on.
+  void setRecordBytes(int slot, int k, const QList<int>& values) const;
   // Picks an aircraft in the list as the user does.
   void pick(int slot);
   QString cell(int row, int column = 2) const;
