@@ -11,7 +11,9 @@
 namespace tolvane::record {
 namespace {
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error) {
+  return std::strerror(error);
+}
 
 bool sameNameIgnoringAsciiCase(const std::string& a, const char* b) {
   const std::size_t n = std::strlen(b);
@@ -47,7 +49,9 @@ class Fd {
   int fd_;
 };
 
-std::string quoted(const std::filesystem::path& p) { return "\"" + p.string() + "\""; }
+std::string quoted(const std::filesystem::path& p) {
+  return "\"" + p.string() + "\"";
+}
 
 // Writes all of a buffer at an offset, retrying short writes and interrupted calls.
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size, off_t offset, int* error) {
@@ -104,7 +108,9 @@ Located locateDataFile(const std::filesystem::path& folder) {
 
 RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPosition) {
   RecordRead result;
-  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO or device in the file's place must not make the open wait forever;
+  // the check below refuses it, and for a regular file the flag changes nothing.
+  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     result.error = quoted(file) + " cannot be opened for reading: " + systemReason(errno) + ".";
     return result;
@@ -153,12 +159,15 @@ std::string RecordWriter::makeBackup(const std::filesystem::path& file) {
   std::filesystem::path temporary = file;
   temporary += ".bak.tmp";
   const std::string failed = "No byte was written to " + quoted(file) +
-                             ", because its backup copy " + quoted(backup) +
-                             " could not be made: ";
+                             ", because its backup copy " + quoted(backup) + " could not be made: ";
 
-  Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.get() < 0) return failed + systemReason(errno) + ".";
-  Fd out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  // A fresh file of our own: a leftover temporary, or a link planted in its place, is
+  // removed rather than written through.
+  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT)
+    return failed + systemReason(errno) + ".";
+  Fd out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (out.get() < 0) return failed + systemReason(errno) + ".";
 
   auto fail = [&](int error) {
@@ -191,8 +200,9 @@ std::string RecordWriter::write(const std::filesystem::path& file, std::int64_t 
   struct stat info {};
   if (::stat(file.c_str(), &info) != 0) {
     if (errno == ENOENT) {
-      return notSaved + "the file is no longer there (it was removed or renamed since the "
-                        "record was loaded).";
+      return notSaved +
+             "the file is no longer there (it was removed or renamed since the "
+             "record was loaded).";
     }
     return notSaved + systemReason(errno) + ".";
   }
@@ -208,11 +218,12 @@ std::string RecordWriter::write(const std::filesystem::path& file, std::int64_t 
     if (!error.empty()) return error;
     backupMade_ = true;
   }
-  Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+  Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     if (errno == ENOENT) {
-      return notSaved + "the file is no longer there (it was removed or renamed since the "
-                        "record was loaded).";
+      return notSaved +
+             "the file is no longer there (it was removed or renamed since the "
+             "record was loaded).";
     }
     return notSaved + "it cannot be opened for writing: " + systemReason(errno) + ".";
   }

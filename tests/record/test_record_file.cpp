@@ -1,4 +1,6 @@
 // Finding, reading and writing planes.dat: in place, nothing else touched, failures reported.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,7 +26,9 @@ QByteArray readFile(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-std::filesystem::path fs(const QString& p) { return std::filesystem::path(p.toStdString()); }
+std::filesystem::path fs(const QString& p) {
+  return std::filesystem::path(p.toStdString());
+}
 
 }  // namespace
 
@@ -118,13 +122,37 @@ class RecordFileTest : public QObject {
     QCOMPARE(readFile(path + ".bak"), original);
   }
 
+  // A FIFO in the file's place is refused at once instead of blocking the open, and a link
+  // planted where the backup's temporary copy goes is replaced, not written through.
+  void specialFilesAreNotFollowed() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.dat");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const RecordRead read = readRecordAt(fs(fifo), 5);
+    QVERIFY2(QString::fromStdString(read.error).contains("not a regular file"), read.error.c_str());
+
+    const QString path = dir.filePath("planes.dat");
+    writeFile(path, demoBytes());
+    const QString victim = dir.filePath("victim.txt");
+    writeFile(victim, "keep");
+    QVERIFY(QFile::link(victim, path + ".bak.tmp"));
+    RecordWriter writer;
+    QVERIFY(writer.write(fs(path), bytePosition(1, 1), demoRecord(1)).empty());
+    QCOMPARE(readFile(victim), QByteArray("keep"));
+    QCOMPARE(readFile(path + ".bak"), demoBytes());
+  }
+
   void writeFailuresAreReportedAndWriteNothing_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("removed") << "removed" << "no longer there";
-    QTest::newRow("shortened") << "shortened" << "too short";
-    QTest::newRow("backup cannot be made") << "backup" << "backup copy";
-    QTest::newRow("a folder in its place") << "folder" << "not a regular file";
+    QTest::newRow("removed") << "removed"
+                             << "no longer there";
+    QTest::newRow("shortened") << "shortened"
+                               << "too short";
+    QTest::newRow("backup cannot be made") << "backup"
+                                           << "backup copy";
+    QTest::newRow("a folder in its place") << "folder"
+                                           << "not a regular file";
   }
   void writeFailuresAreReportedAndWriteNothing() {
     QFETCH(QString, fault);
