@@ -1,9 +1,12 @@
 // Seeded random sequences of what a user does, through the real controls: picks, typing
 // ordinary and hostile texts into every box, clicking flag, option and group buttons, byte
-// editor commits, saves, closes, Script Maker openings and cancels. After every step the file
-// must keep its length and identity (inode), and must equal a model of it: the file as it was,
-// with each successfully saved record replaced by the rounded value cells that were saved.
-// So no byte outside a saved record ever changes and no save writes anything but its cells.
+// editor commits, saves, closes, Script Maker openings and cancels, and another program
+// rewriting bytes of the file in place. After every step the file must keep its length and
+// identity (inode), and must equal a model of it: the file as it was, with each successfully
+// saved record replaced by the rounded value cells that were saved, and the other program's
+// bytes. So no byte outside a saved record ever changes and no save writes anything but its
+// cells. A save asks exactly when the other program changed the open record, and does what
+// the answer says.
 //
 // TOLVANE_PROPERTY_SEQUENCES (default 2000) sets how many sequences run, TOLVANE_PROPERTY_SEED
 // the first seed (default 1); a failure prints the seed that replays it alone, and
@@ -56,8 +59,10 @@ long envNumber(const char* name, long fallback) {
 struct Stats {
   long sequences = 0;
   long steps = 0;
-  long saves = 0;         // saves that wrote a record
-  long refusedSaves = 0;  // saves refused for a bad cell
+  long saves = 0;                   // saves that wrote a record
+  long refusedSaves = 0;            // saves refused for a bad cell
+  long overwroteOthersChanges = 0;  // another program's change overwritten, as answered
+  long keptOthersChanges = 0;       // another program's change kept, as answered
 };
 
 class Runner {
@@ -77,13 +82,17 @@ class Runner {
     if (slot == f_.window->openSlot()) slot = (slot + 1) % record::kSlotCount;
     failure_.clear();
     pick(slot);
+    known_ = recordIn(model_, slot);
     if (QString e = check(); !e.isEmpty()) return e;
 
     const int steps = 5 + below(30);
     for (int step = 0; step < steps; ++step) {
       ++stats_.steps;
       failure_.clear();
+      const int openBefore = f_.window->openSlot();
       const QString what = act();
+      // A load (of another slot) makes the window know that slot's bytes as the file has them.
+      if (f_.window->openSlot() != openBefore) known_ = recordIn(model_, f_.window->openSlot());
       if (trace_) {
         qInfo("  %s -> modified %d, open %d, errors %d", qPrintable(what),
               int(f_.window->recordModified()), f_.window->openSlot(),
@@ -130,17 +139,34 @@ class Runner {
     const auto record = savable();
     const int errors = f_.prompter.errors.size();
     const int questions = f_.prompter.questions.size();
+    // Whether another program has changed the open record since this window last read or
+    // wrote it: then a save must ask, and does what the answer says.
+    const bool changedByOthers = slot >= 0 && recordIn(model_, slot) != known_;
+    const bool overwrite = below(2) == 0;
+    f_.prompter.answers = {overwrite};
     action();
+    f_.prompter.answers.clear();
     attempts = attempts && slot >= 0;
     const bool told = f_.prompter.errors.size() > errors;
-    // Nobody else writes the file here, so a save has no reason to ask anything.
-    if (f_.prompter.questions.size() > questions && !told) {
+    const bool asked = f_.prompter.questions.size() > questions &&
+                       f_.prompter.questions[questions].contains("Another program");
+    const bool mustAsk = attempts && record && changedByOthers;
+    if (asked != mustAsk) {
+      return asked ? "a save asked about a change that no other program made: " +
+                         f_.prompter.questions[questions]
+                   : QStringLiteral("a save overwrote another program's change without asking");
+    }
+    if (f_.prompter.questions.size() > questions && !told && !asked) {
       return "a save asked: " + f_.prompter.questions.last();
     }
     const QByteArray now = f_.folder.bytes();
     QByteArray expected = model_;
     if (record) {
       expected.replace(int(record::bytePosition(slot, 1) - 1), record::kRecordBytes, *record);
+    }
+    if (asked && !overwrite) {
+      ++stats_.keptOthersChanges;
+      return now == model_ ? QString() : "the file changed although the user kept its bytes";
     }
     if (now == model_ && (!attempts || told || expected == model_)) {
       if (attempts && !record) ++stats_.refusedSaves;
@@ -153,14 +179,39 @@ class Runner {
     if (now != expected) return "the file is not the saved record's cells";
     if (told) return "a save that wrote the record reported an error";
     model_ = expected;
+    known_ = *record;
     ++stats_.saves;
+    if (asked) ++stats_.overwroteOthersChanges;
     return {};
+  }
+
+  static QByteArray recordIn(const QByteArray& file, int slot) {
+    return file.mid(int(record::bytePosition(slot, 1) - 1), record::kRecordBytes);
+  }
+
+  // Another program rewrites a few bytes of the file in place: mostly in the open record,
+  // sometimes anywhere (other records, the lead-in, the bytes after a record).
+  QString otherProgramWrites() {
+    QFile file(f_.folder.filePath());
+    if (!file.open(QIODevice::ReadWrite)) return "cannot open the file";
+    const int count = 1 + below(3);
+    const int slot = f_.window->openSlot();
+    for (int i = 0; i < count; ++i) {
+      const qint64 position = slot >= 0 && below(2) == 0
+                                  ? record::bytePosition(slot, 1 + below(record::kRecordBytes))
+                                  : 1 + below(int(model_.size()));
+      const char byte = char(below(256));
+      file.seek(position - 1);
+      file.write(&byte, 1);
+      model_[int(position - 1)] = byte;
+    }
+    return QStringLiteral("another program writes %1 bytes").arg(count);
   }
 
   void pick(int slot) { c_.List1->setCurrentRow(slot); }
 
   QString act() {
-    switch (below(12)) {
+    switch (below(13)) {
       case 0: {  // pick another aircraft (saves pending edits first)
         const int slot = below(record::kSlotCount);
         const bool attempts = f_.window->recordModified() && slot != f_.window->openSlot();
@@ -246,6 +297,8 @@ class Runner {
         });
         return QStringLiteral("close");
       }
+      case 11:
+        return otherProgramWrites();
       default: {  // the Script Maker: open it, choose a slot, cancel
         if (c_.Frame3->isVisible()) {
           c_.Command5->click();
@@ -278,6 +331,7 @@ class Runner {
   Stats& stats_;
   std::mt19937_64 rng_;
   QByteArray model_;
+  QByteArray known_;  // the open record as the window last read or wrote it
   ino_t inode_ = 0;
   QString failure_;  // set by an action that saved wrongly
   const bool trace_ = qEnvironmentVariableIsSet("TOLVANE_PROPERTY_TRACE");
@@ -308,8 +362,11 @@ class PropertyTest : public QObject {
         }
       }
     }
-    qInfo("%ld sequences, %ld steps checked, %ld saves that wrote, %ld saves refused",
-          stats.sequences, stats.steps, stats.saves, stats.refusedSaves);
+    qInfo(
+        "%ld sequences, %ld steps checked, %ld saves that wrote, %ld saves refused; "
+        "changes by another program: %ld overwritten, %ld kept, as answered",
+        stats.sequences, stats.steps, stats.saves, stats.refusedSaves, stats.overwroteOthersChanges,
+        stats.keptOthersChanges);
     QCOMPARE(stats.sequences, count);
   }
 };
