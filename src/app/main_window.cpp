@@ -301,6 +301,11 @@ bool MainWindow::writeRecord() {
 
   const std::string error = writer_.write(located.path, first, bytes);
   if (!error.empty()) {
+    // A write or flush that failed may still have changed the file (a flush fails after the
+    // bytes went in): what it holds now is this window's doing, not another program's, and
+    // saving again must not ask about it.
+    const record::RecordRead after = record::readRecordAt(located.path, first);
+    if (after.ok()) knownBytes_ = after.bytes;
     ui::prompter().showError(kTitle, text(error));
     return false;
   }
@@ -320,6 +325,10 @@ bool MainWindow::writeRecord() {
       }
     }
   }
+  // From here on the window knows the record as read back (or, when it could not be read, as
+  // written), so that saving again does not take this write for another program's change.
+  knownBytes_ = back.ok() ? back.bytes : bytes;
+  knownFirst_ = first;
   if (!back.ok() || !mismatches.isEmpty()) {
     ui::prompter().showError(
         kTitle,
@@ -331,8 +340,6 @@ bool MainWindow::writeRecord() {
                            : text(back.error)));
     return false;
   }
-  knownBytes_ = bytes;
-  knownFirst_ = first;
   return true;
 }
 

@@ -1,7 +1,9 @@
 // A child process for the fault-injection tests: in the current folder it picks slot 6,
 // changes its first and last bytes, saves, and prints what the user was told and whether
-// the edits are still pending. The parent runs it under strace with a fault injected.
+// the edits are still pending, then saves again. The parent runs it under strace with a fault
+// injected.
 #include <QApplication>
+#include <QFile>
 #include <QListWidget>
 #include <cstdio>
 
@@ -20,5 +22,10 @@ int main(int argc, char** argv) {
   const bool saved = window.save();
   for (const QString& e : prompter.errors) std::printf("error: %s\n", qPrintable(e));
   std::printf("saved=%d modified=%d\n", saved ? 1 : 0, window.recordModified() ? 1 : 0);
+  // The file as the failed save left it, for the parent to check; then saving again once the
+  // fault has passed: it must neither ask nor fail.
+  QFile::copy(QStringLiteral("planes.dat"), QStringLiteral("after-first-save.dat"));
+  const bool again = window.save();
+  std::printf("again: saved=%d questions=%d\n", again ? 1 : 0, int(prompter.questions.size()));
   return 0;
 }
