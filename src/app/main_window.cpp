@@ -34,7 +34,9 @@ using record::kPositionColumn;
 using record::kRecordBytes;
 using record::kValueColumn;
 
-QString text(const std::string& s) { return QString::fromStdString(s); }
+QString text(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 const QString kTitle = QStringLiteral("Tolvane");
 
@@ -153,7 +155,8 @@ bool MainWindow::loadSlot(int slot) {
   QString code;
   for (int row = 165; row <= 168; ++row) {
     const auto byte = static_cast<std::uint8_t>(grid->textMatrix(row, kLoadedColumn).toUInt());
-    const QString character = QString::fromUcs4(std::u32string(1, record::charFromByte(byte)).c_str(), 1);
+    const QString character =
+        QString::fromUcs4(std::u32string(1, record::charFromByte(byte)).c_str(), 1);
     grid->setTextMatrix(row, kLabelColumn, character);
     code += character;
   }
@@ -202,8 +205,9 @@ bool MainWindow::loadSlot(int slot) {
 
 QString MainWindow::rowDescription(int row) const {
   const QString label = controls_.G1->textMatrix(row, kLabelColumn);
-  return label.trimmed().isEmpty() ? QStringLiteral("byte %1").arg(row)
-                                   : QStringLiteral("byte %1 (\"%2\")").arg(row).arg(label.trimmed());
+  return label.trimmed().isEmpty()
+             ? QStringLiteral("byte %1").arg(row)
+             : QStringLiteral("byte %1 (\"%2\")").arg(row).arg(label.trimmed());
 }
 
 bool MainWindow::writeRecord() {
@@ -222,10 +226,10 @@ bool MainWindow::writeRecord() {
     const QString positionText = grid->textMatrix(row, kPositionColumn);
     const auto position = record::cellPosition(positionText.toStdString());
     if (row == 1 && position) first = *position;
-    const bool slotStart = row != 1 || (position && *position >= record::bytePosition(0, 1) &&
-                                        (*position - record::bytePosition(0, 1)) %
-                                                record::kSlotBlockBytes == 0 &&
-                                        *position <= record::bytePosition(29, 1));
+    const bool slotStart =
+        row != 1 || (position && *position >= record::bytePosition(0, 1) &&
+                     (*position - record::bytePosition(0, 1)) % record::kSlotBlockBytes == 0 &&
+                     *position <= record::bytePosition(29, 1));
     if (!position || !slotStart || *position != first + row - 1) {
       grid->setTopRow(row);
       ui::prompter().showError(
@@ -250,8 +254,9 @@ bool MainWindow::writeRecord() {
 
   const record::Located located = record::locateDataFile(folder_);
   if (!located.ok()) {
-    ui::prompter().showError(kTitle, QStringLiteral("The record was not saved: nothing was written.\n\n%1")
-                                         .arg(text(located.error)));
+    ui::prompter().showError(kTitle,
+                             QStringLiteral("The record was not saved: nothing was written.\n\n%1")
+                                 .arg(text(located.error)));
     return false;
   }
   // Another program may have changed this aircraft since it was loaded: the bytes now in the
@@ -260,24 +265,22 @@ bool MainWindow::writeRecord() {
   // whether to overwrite them.
   const record::RecordRead current = record::readRecordAt(located.path, first);
   if (!current.ok()) {
-    ui::prompter().showError(
-        kTitle, QStringLiteral("The record was not saved: nothing was written.\n\n%1")
-                    .arg(text(current.error)));
+    ui::prompter().showError(kTitle,
+                             QStringLiteral("The record was not saved: nothing was written.\n\n%1")
+                                 .arg(text(current.error)));
     return false;
   }
   QStringList changedByOthers;
   for (int row = 1; row <= kRecordBytes; ++row) {
     const auto i = static_cast<std::size_t>(row - 1);
-    const auto known =
-        first == knownFirst_
-            ? std::optional<std::uint8_t>(knownBytes_[i])
-            : record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
+    const auto known = first == knownFirst_
+                           ? std::optional<std::uint8_t>(knownBytes_[i])
+                           : record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
     const std::uint8_t now = current.bytes[i];
     if (!known || *known != now) {
       changedByOthers << QStringLiteral("%1: was %2, now %3")
-                             .arg(rowDescription(row),
-                                  known ? QString::number(*known)
-                                        : grid->textMatrix(row, kLoadedColumn))
+                             .arg(rowDescription(row), known ? QString::number(*known)
+                                                             : grid->textMatrix(row, kLoadedColumn))
                              .arg(now);
     }
   }
@@ -363,8 +366,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
       QStringLiteral("The changes to this aircraft could not be saved (see the previous "
                      "message). Close Tolvane and lose them, or go back to the editor?"),
       QStringLiteral("Close and lose the changes"), QStringLiteral("Go back to the editor"));
-  if (discard) event->accept();
-  else event->ignore();
+  if (discard)
+    event->accept();
+  else
+    event->ignore();
 }
 
 }  // namespace tolvane::app

@@ -44,8 +44,8 @@ QLabel* label(QWidget* parent, const QString& name, const QString& caption, int 
   return l;
 }
 
-ui::CaptionLabel* captionLabel(QWidget* parent, const QString& name, const QString& caption,
-                               int x, int y, int w, int h) {
+ui::CaptionLabel* captionLabel(QWidget* parent, const QString& name, const QString& caption, int x,
+                               int y, int w, int h) {
   auto* l = place(new ui::CaptionLabel(parent), name, x, y, w, h);
   l->setText(caption);
   l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -59,8 +59,8 @@ QLineEdit* textBox(QWidget* parent, const QString& name, int x, int y, int w, in
   return t;
 }
 
-QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, int left,
-                 int top, int width, int height) {
+QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                 int width, int height) {
   return placeTwips(new QGroupBox(caption, parent), name, left, top, width, height);
 }
 
@@ -83,7 +83,9 @@ void fillSlotList(QListWidget* list) {
 
 }  // namespace
 
-int twips(int value) { return (value + 7) / 15; }
+int twips(int value) {
+  return (value + 7) / 15;
+}
 
 editors::WindowControls createControls(QWidget* w) {
   editors::WindowControls c;
@@ -110,10 +112,15 @@ editors::WindowControls createControls(QWidget* w) {
                               "Twin engined", "Four engined", "Rocket (V1)", "German"};
   const char* captions2[8] = {"British",   "American",     "Inline engine", "Not used",
                               "Gear Back", "Gear Inwards", "Gear Outwards", "Nose wheel"};
-  const char* captions3[8] = {"Counter rotating props", "Counter clockwise prop",
-                              "Gravity fed carburettor", "Not used", "Dive bomber",
-                              "Attack plane", "Turn fighter", "Energy fighter"};
-  const char* captions4[6] = {"Defensive gun", "Multi crewed", "Combat flaps",
+  const char* captions3[8] = {"Counter rotating props",
+                              "Counter clockwise prop",
+                              "Gravity fed carburettor",
+                              "Not used",
+                              "Dive bomber",
+                              "Attack plane",
+                              "Turn fighter",
+                              "Energy fighter"};
+  const char* captions4[6] = {"Defensive gun",   "Multi crewed", "Combat flaps",
                               "Automatic slats", "Light Armour", "Heavy armour"};
   for (int i = 0; i < 8; ++i) {
     c.Check1[i] = checkBox(c.F[0], member("Check1", i), captions1[i], 3, 14 + 19 * i,
@@ -149,25 +156,38 @@ editors::WindowControls createControls(QWidget* w) {
   const Column right{396, 78, 62, 120};
   const int rowTop = 10;
   const int rowStep = 22;
-  const char* caption4[16] = {"Ammo Count",  "Cruise speed", "Corner speed", "Max speed",
-                              "Empty wt",    "Fuel burn rate", "Wt of fuel", "Max range",
-                              "Close",       "Medium",       "Far",          "Line",
-                              "Max",         "External default", "Collision radius",
+  const char* caption4[16] = {"Ammo Count",
+                              "Cruise speed",
+                              "Corner speed",
+                              "Max speed",
+                              "Empty wt",
+                              "Fuel burn rate",
+                              "Wt of fuel",
+                              "Max range",
+                              "Close",
+                              "Medium",
+                              "Far",
+                              "Line",
+                              "Max",
+                              "External default",
+                              "Collision radius",
                               "Stall speed"};
   auto performanceRow = [&](int index, const Column& col, int line, QLabel** conversion,
                             bool lengthLabel) {
     const int y = rowTop + rowStep * line;
     const int captionIndex = index == 0 ? 15 : index;
-    c.Label4[captionIndex] = label(c.Frame2, member("Label4", captionIndex),
-                                   caption4[captionIndex], col.x, y, col.captionWidth, 20);
+    c.Label4[captionIndex] = label(c.Frame2, member("Label4", captionIndex), caption4[captionIndex],
+                                   col.x, y, col.captionWidth, 20);
     c.Text3[index] =
         textBox(c.Frame2, member("Text3", index), col.x + col.captionWidth, y, col.boxWidth, 20);
     auto* conv = captionLabel(c.Frame2, member(lengthLabel ? "Label9" : "Label10", index),
                               lengthLabel ? " " : "", col.x + col.captionWidth + col.boxWidth + 2,
                               y, col.conversionWidth - 2, 20);
     *conversion = conv;
-    if (lengthLabel) c.Label9[index] = conv;
-    else c.Label10[index] = conv;
+    if (lengthLabel)
+      c.Label9[index] = conv;
+    else
+      c.Label10[index] = conv;
   };
   QLabel* unused = nullptr;
   // Left: stall, cruise, corner and max speed, empty weight.
@@ -206,16 +226,26 @@ editors::WindowControls createControls(QWidget* w) {
   c.FGG = frame(w, "FGG", QString(), 2352, 4488, 7548, 1260);
   c.Option1 = new ui::OptionArray(w);
   c.Option1->setObjectName("Option1");
-  const char* positions[14] = {"None",         "Wing",          "Nose",        "Tail",
-                               "Top Turret",   "Rear cabin",    "Top",         "Ventral Rear",
-                               "Ventral Front", "Ball Turret",   "Left Waist",  "Right waist",
-                               "Nose (flexible)", "Front Turret"};
+  const char* positions[14] = {"None",
+                               "Wing",
+                               "Nose",
+                               "Tail",
+                               "Top Turret",
+                               "Rear cabin",
+                               "Top",
+                               "Ventral Rear",
+                               "Ventral Front",
+                               "Ball Turret",
+                               "Left Waist",
+                               "Right waist",
+                               "Nose (flexible)",
+                               "Front Turret"};
   const int columnX[6] = {4, 80, 156, 254, 334, 402};
   for (int i = 0; i < 14; ++i) {
     const int rowIndex = i / 5;
     const int columnIndex = i % 5;
-    option(c.Option1, c.FGG, "Option1", i, positions[i], columnX[columnIndex],
-           16 + 22 * rowIndex, columnX[columnIndex + 1] - columnX[columnIndex] - 2, 20);
+    option(c.Option1, c.FGG, "Option1", i, positions[i], columnX[columnIndex], 16 + 22 * rowIndex,
+           columnX[columnIndex + 1] - columnX[columnIndex] - 2, 20);
   }
   c.Label3 = captionLabel(c.FGG, "Label3", QString(), columnX[4], 16 + 44, 40, 20);
   c.smoke = checkBox(c.FGG, "smoke", "Smoke", 404, 14, 80, 20);

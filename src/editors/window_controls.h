@@ -47,11 +47,11 @@ struct WindowControls {
   // Performance frame.
   QGroupBox* Frame2 = nullptr;
   std::array<QLineEdit*, 15> Text3{};
-  std::array<QLabel*, 16> Label4{};             // 0 in FGG, 1..15 in Frame2
-  std::array<ui::CaptionLabel*, 15> Label9{};   // 7..14
-  std::array<ui::CaptionLabel*, 7> Label10{};   // 0..6
-  QLabel* Label6 = nullptr;    // "Code"
-  QLineEdit* Text5 = nullptr;  // code
+  std::array<QLabel*, 16> Label4{};            // 0 in FGG, 1..15 in Frame2
+  std::array<ui::CaptionLabel*, 15> Label9{};  // 7..14
+  std::array<ui::CaptionLabel*, 7> Label10{};  // 0..6
+  QLabel* Label6 = nullptr;                    // "Code"
+  QLineEdit* Text5 = nullptr;                  // code
 
   // Gun-group panel.
   QGroupBox* Frame1 = nullptr;
@@ -60,9 +60,9 @@ struct WindowControls {
   QGroupBox* FGG = nullptr;
   ui::OptionArray* Option1 = nullptr;  // 0..13
   QCheckBox* smoke = nullptr;
-  QLabel* Label1_0 = nullptr;  // "Number", Label1(0)
-  QLineEdit* Text1 = nullptr;  // number of guns
-  QLineEdit* Text2 = nullptr;  // ammunition
+  QLabel* Label1_0 = nullptr;          // "Number", Label1(0)
+  QLineEdit* Text1 = nullptr;          // number of guns
+  QLineEdit* Text2 = nullptr;          // ammunition
   ui::CaptionLabel* Label3 = nullptr;  // position code
   QGroupBox* FGC = nullptr;
   ui::OptionArray* Option2 = nullptr;  // 0, 2, 4, 12, 24
@@ -79,13 +79,13 @@ struct WindowControls {
   QLineEdit* Text12 = nullptr;       // sub-folder
   ui::DirList* Dir1 = nullptr;       // parent folder chooser
   QListWidget* List2 = nullptr;
-  QPushButton* Command4 = nullptr;  // Save the script
-  QPushButton* Command5 = nullptr;  // Cancel
-  QLabel* Label8 = nullptr;         // "Slot:"
-  QLabel* Label11 = nullptr;        // "Aircraft Name"
-  QLabel* Label13 = nullptr;        // "Description"
-  QLabel* Label16 = nullptr;        // "Pnames string name:"
-  QLabel* Label17 = nullptr;        // "Save in folder:"
+  QPushButton* Command4 = nullptr;      // Save the script
+  QPushButton* Command5 = nullptr;      // Cancel
+  QLabel* Label8 = nullptr;             // "Slot:"
+  QLabel* Label11 = nullptr;            // "Aircraft Name"
+  QLabel* Label13 = nullptr;            // "Description"
+  QLabel* Label16 = nullptr;            // "Pnames string name:"
+  QLabel* Label17 = nullptr;            // "Save in folder:"
   ui::CaptionLabel* Label14 = nullptr;  // hidden: slot number
   ui::CaptionLabel* Label15 = nullptr;  // hidden, unused
   ui::CaptionLabel* Label18 = nullptr;  // hidden: parent folder path

@@ -23,6 +23,7 @@ struct Aircraft {
 // German 128; byte 6 British 1, American 2, inline 4, gear back 16, inwards 32, outwards 64,
 // nose wheel 128; byte 7 dive bomber 16, attack 32, turn 64, energy 128; byte 8 defensive 1,
 // multi crewed 2, combat flaps 4, slats 8, light armour 16, heavy armour 32.
+// clang-format off
 const Aircraft kAircraft[kSlotCount] = {
     {"P38H", 1943, 1, 95, 275, 260, 402, 12800, 90, 1800, 900, 21, 130, 0x81, 4, 4, {{4, 2, 4, 500, 1, 0}, {1, 2, 12, 150, 2, 0}}},
     {"P38J", 1944, 1, 95, 290, 270, 414, 12780, 95, 2460, 1100, 21, 130, 0x81, 4, 4, {{4, 2, 4, 500, 1, 0}, {1, 2, 12, 150, 2, 0}}},
@@ -55,6 +56,7 @@ const Aircraft kAircraft[kSlotCount] = {
     {"H111", 1940, 5, 90, 200, 180, 273, 19136, 210, 6000, 1430, 0x92, 4, 0x00, 3, 3, {{1, 2, 2, 750, 0, 0}, {1, 6, 2, 750, 0, 0}, {1, 8, 2, 750, 0, 0}}},
     {"V1  ", 1944, 0, 200, 360, 300, 400, 4750, 300, 1000, 150, 0x48, 4, 0x00, 0, 0, {}},
 };
+// clang-format on
 
 void put32(RecordBytes& r, int byte, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) r[byte - 1 + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -126,7 +128,8 @@ std::string writeDemoFile(const std::filesystem::path& path) {
   const std::vector<std::uint8_t> bytes = demoFile();
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return "cannot create " + path.string();
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) return "cannot write " + path.string();
   return {};

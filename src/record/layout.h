@@ -35,7 +35,9 @@ constexpr std::int64_t bytePosition(int slot, int k) {
 }
 
 // First grid row of gun group n (1..6): 89, 101, ..., 149.
-constexpr int gunGroupFirstRow(int n) { return kFirstGunGroupByte + kGunGroupBytes * (n - 1); }
+constexpr int gunGroupFirstRow(int n) {
+  return kFirstGunGroupByte + kGunGroupBytes * (n - 1);
+}
 
 // The 30 aircraft names, index = slot number.
 const std::array<const char*, kSlotCount>& slotNames();

@@ -7,7 +7,9 @@
 namespace tolvane::record {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Length of the number that starts at text[0] (after any skipping), 0 when there is none.
 // A number needs at least one digit in its mantissa; an exponent marker is taken only when
@@ -22,8 +24,7 @@ std::size_t numberLength(std::string_view text) {
     while (i < text.size() && isDigit(text[i])) ++i, ++digits;
   }
   if (digits == 0) return 0;
-  if (i < text.size() &&
-      (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+  if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
     std::size_t j = i + 1;
     if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
     const std::size_t expStart = j;
@@ -84,15 +85,17 @@ double convert(std::string_view number) {
         if (seenNonZero || c != '0') ++intDigits;
         if (c != '0') seenNonZero = true;
       } else if (!seenNonZero) {
-        if (c == '0') ++leadingFractionZeros;
-        else seenNonZero = true;
+        if (c == '0')
+          ++leadingFractionZeros;
+        else
+          seenNonZero = true;
       }
     }
     if (!seenNonZero) {
       value = 0.0;
     } else {
-      const long long magnitude = intDigits > 0 ? intDigits + exponent
-                                                : exponent - leadingFractionZeros;
+      const long long magnitude =
+          intDigits > 0 ? intDigits + exponent : exponent - leadingFractionZeros;
       value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
   } else if (result.ec != std::errc()) {
@@ -139,7 +142,9 @@ std::string signPadded(double value) {
   return text;
 }
 
-double intPart(double x) { return std::floor(x); }
+double intPart(double x) {
+  return std::floor(x);
+}
 
 std::array<double, 4> split32(double value) {
   const double b4 = intPart(value / 16777216.0);

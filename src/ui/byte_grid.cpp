@@ -4,8 +4,8 @@
 #include <QBrush>
 #include <QColor>
 #include <QHeaderView>
-#include <QPalette>
 #include <QPainter>
+#include <QPalette>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -19,7 +19,9 @@ using record::kLoadedColumn;
 using record::kPositionColumn;
 using record::kValueColumn;
 
-bool isFixedColumn(int column) { return column == kPositionColumn || column == kLoadedColumn; }
+bool isFixedColumn(int column) {
+  return column == kPositionColumn || column == kLoadedColumn;
+}
 
 // Draws a cell's text with a one-pixel margin, so that "6436" fits a 26-pixel column.
 class CompactDelegate : public QStyledItemDelegate {
@@ -41,8 +43,8 @@ class CompactDelegate : public QStyledItemDelegate {
     if (foreground.canConvert<QBrush>()) pen = foreground.value<QBrush>().color();
     if (selected) pen = option.palette.color(QPalette::HighlightedText);
     painter->setPen(pen);
-    painter->drawText(option.rect.adjusted(1, 0, -1, 0),
-                      static_cast<int>(item.displayAlignment), text);
+    painter->drawText(option.rect.adjusted(1, 0, -1, 0), static_cast<int>(item.displayAlignment),
+                      text);
     painter->restore();
   }
 };
@@ -133,8 +135,7 @@ Qt::ItemFlags ByteGridModel::flags(const QModelIndex& index) const {
 }
 
 ByteGrid::ByteGrid(QWidget* parent)
-    : QTableView(parent),
-      model_(new ByteGridModel(record::kGridRows, record::kGridColumns, this)) {
+    : QTableView(parent), model_(new ByteGridModel(record::kGridRows, record::kGridColumns, this)) {
   setModel(model_);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -157,8 +158,12 @@ ByteGrid::ByteGrid(QWidget* parent)
           [this](const QModelIndex& index) { emit cellClicked(index.row(), index.column()); });
 }
 
-int ByteGrid::rows() const { return model_->rowCount(); }
-int ByteGrid::cols() const { return model_->columnCount(); }
+int ByteGrid::rows() const {
+  return model_->rowCount();
+}
+int ByteGrid::cols() const {
+  return model_->columnCount();
+}
 
 QString ByteGrid::textMatrix(int row, int column) const {
   if (row < 0 || row >= rows() || column < 0 || column >= cols()) return {};
@@ -188,7 +193,9 @@ void ByteGrid::setTopRow(int row) {
   verticalScrollBar()->setValue(row - 1);
 }
 
-int ByteGrid::topRow() const { return verticalScrollBar()->value() + 1; }
+int ByteGrid::topRow() const {
+  return verticalScrollBar()->value() + 1;
+}
 
 void ByteGrid::fitRowsToFont() {
   const int height = fontMetrics().height() + 2;
@@ -206,7 +213,9 @@ void ByteGrid::setColWidthTwips(int column, int twips) {
   setColumnWidth(column, (twips + 7) / 15);
 }
 
-void ByteGrid::refresh() { viewport()->update(); }
+void ByteGrid::refresh() {
+  viewport()->update();
+}
 
 bool ByteGrid::valueCellRefused(int row) const {
   if (row < 1 || row >= rows()) return false;

@@ -60,9 +60,13 @@ void OptionArray::showSelected(int index) {
   }
 }
 
-void OptionArray::clear() { showSelected(-1); }
+void OptionArray::clear() {
+  showSelected(-1);
+}
 
-InputHook::InputHook(QWidget* target) : QObject(target) { target->installEventFilter(this); }
+InputHook::InputHook(QWidget* target) : QObject(target) {
+  target->installEventFilter(this);
+}
 
 int characterCode(int key, const QString& text) {
   if (key == Qt::Key_Return || key == Qt::Key_Enter) return 13;
@@ -71,7 +75,8 @@ int characterCode(int key, const QString& text) {
   if (key == Qt::Key_Tab) return 9;
   if (text.isEmpty()) return -1;
   const QChar c = text.at(0);
-  if (c.isHighSurrogate() && text.size() > 1) return static_cast<int>(QChar::surrogateToUcs4(c, text.at(1)));
+  if (c.isHighSurrogate() && text.size() > 1)
+    return static_cast<int>(QChar::surrogateToUcs4(c, text.at(1)));
   return c.unicode();
 }
 

@@ -13,8 +13,8 @@ void MessageBoxPrompter::showError(const QString& title, const QString& text) {
   QMessageBox::warning(QApplication::activeWindow(), title, text);
 }
 
-bool MessageBoxPrompter::ask(const QString& title, const QString& text,
-                             const QString& firstChoice, const QString& secondChoice) {
+bool MessageBoxPrompter::ask(const QString& title, const QString& text, const QString& firstChoice,
+                             const QString& secondChoice) {
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
                   QApplication::activeWindow());
   QPushButton* first = box.addButton(firstChoice, QMessageBox::AcceptRole);
@@ -30,6 +30,8 @@ Prompter& prompter() {
   return current ? *current : fallback;
 }
 
-void setPrompter(Prompter* p) { current = p; }
+void setPrompter(Prompter* p) {
+  current = p;
+}
 
 }  // namespace tolvane::ui

@@ -80,32 +80,58 @@ class MainWindowTest : public QObject {
   void controlsHaveTheirNamesAndCaptions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("Command3") << "Command3" << "Save planes.dat";
-    QTest::newRow("Command2") << "Command2" << "Save Script";
-    QTest::newRow("Command1") << "Command1" << "Move to the top of the damage byte section";
-    QTest::newRow("Command4") << "Command4" << "Save the script";
-    QTest::newRow("Command5") << "Command5" << "Cancel";
-    QTest::newRow("Check1(6)") << "Check1(6)" << "Rocket (V1)";
-    QTest::newRow("Check3(2)") << "Check3(2)" << "Gravity fed carburettor";
-    QTest::newRow("Check4(5)") << "Check4(5)" << "Heavy armour";
-    QTest::newRow("Option1(12)") << "Option1(12)" << "Nose (flexible)";
-    QTest::newRow("Option2(24)") << "Option2(24)" << "30mm Cannon";
-    QTest::newRow("Option3(0)") << "Option3(0)" << "30 cal/7.9 mm MG";
-    QTest::newRow("Option4(6)") << "Option4(6)" << "6";
-    QTest::newRow("Label4(15)") << "Label4(15)" << "Stall speed";
-    QTest::newRow("Label4(0)") << "Label4(0)" << "Ammo Count";
-    QTest::newRow("Label4(13)") << "Label4(13)" << "External default";
-    QTest::newRow("Label2(1)") << "Label2(1)" << "Year";
-    QTest::newRow("Label12") << "Label12" << "Crew";
-    QTest::newRow("Label6") << "Label6" << "Code";
-    QTest::newRow("Label1(0)") << "Label1(0)" << "Number";
-    QTest::newRow("Label16") << "Label16" << "Pnames string name:";
-    QTest::newRow("Label9(8)") << "Label9(8)" << " ";
-    QTest::newRow("Frame1") << "Frame1" << "Gun Group";
-    QTest::newRow("FGS") << "FGS" << "Sound";
-    QTest::newRow("Frame3") << "Frame3" << "Script Maker";
-    QTest::newRow("F1") << "F1" << "";
-    QTest::newRow("smoke") << "smoke" << "Smoke";
+    QTest::newRow("Command3") << "Command3"
+                              << "Save planes.dat";
+    QTest::newRow("Command2") << "Command2"
+                              << "Save Script";
+    QTest::newRow("Command1") << "Command1"
+                              << "Move to the top of the damage byte section";
+    QTest::newRow("Command4") << "Command4"
+                              << "Save the script";
+    QTest::newRow("Command5") << "Command5"
+                              << "Cancel";
+    QTest::newRow("Check1(6)") << "Check1(6)"
+                               << "Rocket (V1)";
+    QTest::newRow("Check3(2)") << "Check3(2)"
+                               << "Gravity fed carburettor";
+    QTest::newRow("Check4(5)") << "Check4(5)"
+                               << "Heavy armour";
+    QTest::newRow("Option1(12)") << "Option1(12)"
+                                 << "Nose (flexible)";
+    QTest::newRow("Option2(24)") << "Option2(24)"
+                                 << "30mm Cannon";
+    QTest::newRow("Option3(0)") << "Option3(0)"
+                                << "30 cal/7.9 mm MG";
+    QTest::newRow("Option4(6)") << "Option4(6)"
+                                << "6";
+    QTest::newRow("Label4(15)") << "Label4(15)"
+                                << "Stall speed";
+    QTest::newRow("Label4(0)") << "Label4(0)"
+                               << "Ammo Count";
+    QTest::newRow("Label4(13)") << "Label4(13)"
+                                << "External default";
+    QTest::newRow("Label2(1)") << "Label2(1)"
+                               << "Year";
+    QTest::newRow("Label12") << "Label12"
+                             << "Crew";
+    QTest::newRow("Label6") << "Label6"
+                            << "Code";
+    QTest::newRow("Label1(0)") << "Label1(0)"
+                               << "Number";
+    QTest::newRow("Label16") << "Label16"
+                             << "Pnames string name:";
+    QTest::newRow("Label9(8)") << "Label9(8)"
+                               << " ";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "Gun Group";
+    QTest::newRow("FGS") << "FGS"
+                         << "Sound";
+    QTest::newRow("Frame3") << "Frame3"
+                            << "Script Maker";
+    QTest::newRow("F1") << "F1"
+                        << "";
+    QTest::newRow("smoke") << "smoke"
+                           << "Smoke";
   }
   void controlsHaveTheirNamesAndCaptions() {
     QFETCH(QString, name);
@@ -114,9 +140,12 @@ class MainWindowTest : public QObject {
     QWidget* w = f.find<QWidget>(name);
     QVERIFY2(w, qPrintable(name));
     QString text;
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
-    else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+      text = b->text();
+    else if (auto* l = qobject_cast<QLabel*>(w))
+      text = l->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+      text = g->title();
     QCOMPARE(text, caption);
   }
 
@@ -257,9 +286,12 @@ class MainWindowTest : public QObject {
   void loadFailuresChangeNothing_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << "missing" << "There is no planes.dat";
-    QTest::newRow("short for the slot") << "short" << "too short";
-    QTest::newRow("two names") << "ambiguous" << "several files";
+    QTest::newRow("missing") << "missing"
+                             << "There is no planes.dat";
+    QTest::newRow("short for the slot") << "short"
+                                        << "too short";
+    QTest::newRow("two names") << "ambiguous"
+                               << "several files";
   }
   void loadFailuresChangeNothing() {
     QFETCH(QString, fault);

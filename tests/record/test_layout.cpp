@@ -61,8 +61,7 @@ class LayoutTest : public QObject {
     for (int r = 0; r <= 168; ++r) {
       if (isByteEditorRow(r)) rows += QString::number(r) + ' ';
     }
-    QCOMPARE(rows.trimmed(),
-             QString("73 74 75 76 77 78 79 80 81 82 83 84 161 162 163 164"));
+    QCOMPARE(rows.trimmed(), QString("73 74 75 76 77 78 79 80 81 82 83 84 161 162 163 164"));
   }
 
   // Every byte maps to one character and back, the five unassigned codes included.

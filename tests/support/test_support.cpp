@@ -10,13 +10,18 @@
 
 namespace tolvane::test {
 
-RecordingPrompter::RecordingPrompter() { ui::setPrompter(this); }
-RecordingPrompter::~RecordingPrompter() { ui::setPrompter(nullptr); }
+RecordingPrompter::RecordingPrompter() {
+  ui::setPrompter(this);
+}
+RecordingPrompter::~RecordingPrompter() {
+  ui::setPrompter(nullptr);
+}
 
-void RecordingPrompter::showError(const QString&, const QString& text) { errors << text; }
+void RecordingPrompter::showError(const QString&, const QString& text) {
+  errors << text;
+}
 
-bool RecordingPrompter::ask(const QString&, const QString& text, const QString&,
-                            const QString&) {
+bool RecordingPrompter::ask(const QString&, const QString& text, const QString&, const QString&) {
   questions << text;
   if (answers.empty()) return false;
   const bool answer = answers.front();
@@ -36,7 +41,9 @@ DataFolder::DataFolder(const QString& fileName)
   QDir::setCurrent(dir_.path());
 }
 
-DataFolder::~DataFolder() { QDir::setCurrent(previous_); }
+DataFolder::~DataFolder() {
+  QDir::setCurrent(previous_);
+}
 
 QByteArray DataFolder::bytes() const {
   QFile file(filePath());
@@ -55,7 +62,9 @@ Fixture::Fixture() : window(std::make_unique<app::MainWindow>()) {
   if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
 }
 
-Fixture::~Fixture() { window.reset(); }
+Fixture::~Fixture() {
+  window.reset();
+}
 
 void Fixture::setRecordBytes(int slot, int k, const QList<int>& values) const {
   QByteArray bytes = folder.bytes();
@@ -65,7 +74,9 @@ void Fixture::setRecordBytes(int slot, int k, const QList<int>& values) const {
   folder.setBytes(bytes);
 }
 
-void Fixture::pick(int slot) { window->controls().List1->setCurrentRow(slot); }
+void Fixture::pick(int slot) {
+  window->controls().List1->setCurrentRow(slot);
+}
 
 QString Fixture::cell(int row, int column) const {
   return window->controls().G1->textMatrix(row, column);
