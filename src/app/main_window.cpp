@@ -17,6 +17,7 @@
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
 #include "editors/performance_editor.h"
+#include "editors/text_rules.h"
 #include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -39,11 +40,6 @@ QString text(const std::string& s) {
 }
 
 const QString kTitle = QStringLiteral("Tolvane");
-
-// The value-column cell of a row read as a number, as the editors read it.
-double cellNumber(const ui::ByteGrid* grid, int row) {
-  return record::readNumber(grid->textMatrix(row, kValueColumn).toStdString());
-}
 
 }  // namespace
 
@@ -138,7 +134,7 @@ bool MainWindow::loadSlot(int slot) {
   c.Frame1->hide();
   c.Option4->clear();
 
-  c.Label7->setCaption(text(record::signPadded(slot)) + QStringLiteral(".oaw"));
+  c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
 
   const std::int64_t base = record::bytePosition(slot, 0);
   for (int k = 1; k <= kRecordBytes; ++k) {
@@ -166,7 +162,7 @@ bool MainWindow::loadSlot(int slot) {
   // that only a box whose state really changes raises its reaction (a box switched off and on
   // again would raise it twice): a record whose flags equal the boxes runs no reaction.
   auto showFlags = [&](int row, QCheckBox* const* boxes, int count) {
-    const double value = cellNumber(grid, row);
+    const double value = editors::cellValue(grid, row);
     const auto bits = value >= 0 && value <= 255 ? static_cast<unsigned>(value) : 0u;
     for (int i = count - 1; i >= 0; --i) {
       boxes[i]->setCheckState(bits & (1u << i) ? Qt::Checked : Qt::Unchecked);
@@ -181,16 +177,19 @@ bool MainWindow::loadSlot(int slot) {
   grid->setEnabled(true);
 
   // Year and crew.
-  c.Text8->setText(text(record::signPadded(cellNumber(grid, 10) * 256 + cellNumber(grid, 9))));
-  c.Text7->setText(text(record::signPadded(cellNumber(grid, 12) * 256 + cellNumber(grid, 11))));
+  c.Text8->setText(
+      editors::padded(editors::cellValue(grid, 10) * 256 + editors::cellValue(grid, 9)));
+  c.Text7->setText(
+      editors::padded(editors::cellValue(grid, 12) * 256 + editors::cellValue(grid, 11)));
 
   // Performance figures: unsigned 32-bit little-endian.
   for (int i = 0; i < 15; ++i) {
     const int first = 13 + 4 * i;
-    const double value = cellNumber(grid, first) + 256.0 * cellNumber(grid, first + 1) +
-                         65536.0 * cellNumber(grid, first + 2) +
-                         16777216.0 * cellNumber(grid, first + 3);
-    c.Text3[i]->setText(text(record::signPadded(value)));
+    const double value = editors::cellValue(grid, first) +
+                         256.0 * editors::cellValue(grid, first + 1) +
+                         65536.0 * editors::cellValue(grid, first + 2) +
+                         16777216.0 * editors::cellValue(grid, first + 3);
+    c.Text3[i]->setText(editors::padded(value));
   }
 
   // Gun-group count, exactly as the cell holds it.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 
+#include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -51,8 +52,7 @@ void FlagEditor::stateChanged(int array, int i) {
     if (f.boxes[j]->isChecked()) sum |= 1u << j;
   }
   if (f.count < 8) {
-    const double cell =
-        record::readNumber(c_.G1->textMatrix(row, record::kValueColumn).toStdString());
+    const double cell = cellValue(c_.G1, row);
     if (wholeIn(cell, 255.0)) sum |= static_cast<unsigned>(cell) & ~((1u << f.count) - 1u);
   }
 

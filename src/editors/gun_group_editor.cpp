@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 
+#include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -46,16 +47,6 @@ const QString kAmmunitionNeed = QStringLiteral(
     "The ammunition is stored in two bytes: it must be a whole number from 0 to 65535.");
 const QString kDamageNeed = QStringLiteral(
     "The damage value is stored in two bytes: it must be a whole number from 0 to 65535.");
-
-double boxValue(const QString& text) {
-  return record::readNumber(text.toStdString());
-}
-QString numberText(double value) {
-  return QString::fromStdString(record::numberToText(value));
-}
-QString padded(double value) {
-  return QString::fromStdString(record::signPadded(value));
-}
 
 // A code caption read as a button index; -1 for a code that no button can have.
 int codeIndex(const QString& caption) {

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/charset.h"
 #include "record/layout.h"
@@ -11,13 +12,6 @@
 #include "ui/prompter.h"
 
 namespace tolvane::editors {
-namespace {
-
-QString text(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
-}  // namespace
 
 IdentityEditor::IdentityEditor(const WindowControls& controls, WindowState& state)
     : c_(controls), state_(state) {
@@ -37,11 +31,11 @@ IdentityEditor::IdentityEditor(const WindowControls& controls, WindowState& stat
 }
 
 void IdentityEditor::writeYear() {
-  const double year = record::readNumber(c_.Text8->text().toStdString());
+  const double year = boxValue(c_.Text8->text());
   // A year outside 0..65535 gives parts that are not bytes; saving refuses those cells.
   const std::array<double, 2> parts = record::split16(year);
-  c_.G1->setTextMatrix(9, record::kValueColumn, text(record::numberToText(parts[0])));
-  c_.G1->setTextMatrix(10, record::kValueColumn, text(record::numberToText(parts[1])));
+  c_.G1->setTextMatrix(9, record::kValueColumn, numberText(parts[0]));
+  c_.G1->setTextMatrix(10, record::kValueColumn, numberText(parts[1]));
   markValue(c_.Text8, wholeIn(year, 65535.0),
             QStringLiteral("The year is stored in two bytes: it must be a whole number from 0 "
                            "to 65535."));

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -9,16 +10,6 @@
 #include "ui/controls.h"
 
 namespace tolvane::editors {
-namespace {
-
-double boxValue(const QString& boxText) {
-  return record::readNumber(boxText.toStdString());
-}
-QString padded(double value) {
-  return QString::fromStdString(record::signPadded(value));
-}
-
-}  // namespace
 
 QString lengthCaption(const QString& boxText) {
   const double feet = boxValue(boxText) / 21.0;
@@ -79,8 +70,7 @@ void PerformanceEditor::writeField(int i) {
   const std::array<double, 4> parts = record::split32(value);
   const int first = 4 * i + 13;
   for (int k = 0; k < 4; ++k) {
-    c_.G1->setTextMatrix(first + k, record::kValueColumn,
-                         QString::fromStdString(record::numberToText(parts[k])));
+    c_.G1->setTextMatrix(first + k, record::kValueColumn, numberText(parts[k]));
   }
   markValue(c_.Text3[i], wholeIn(value, 4294967295.0),
             QStringLiteral("This figure is stored in four bytes: it must be a whole number "

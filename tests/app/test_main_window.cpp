@@ -22,10 +22,6 @@ using test::Fixture;
 
 namespace {
 
-int fileByte(const QByteArray& bytes, std::int64_t position) {
-  return static_cast<unsigned char>(bytes[static_cast<int>(position - 1)]);
-}
-
 // Positions (counted from 1) at which two files differ.
 QList<qint64> differences(const QByteArray& a, const QByteArray& b) {
   QList<qint64> out;
@@ -33,12 +29,6 @@ QList<qint64> differences(const QByteArray& a, const QByteArray& b) {
     if (a[i] != b[i]) out << i + 1;
   }
   return out;
-}
-
-bool closeWindow(app::MainWindow* window) {
-  QCloseEvent event;
-  QCoreApplication::sendEvent(window, &event);
-  return event.isAccepted();
 }
 
 }  // namespace
@@ -237,7 +227,7 @@ class MainWindowTest : public QObject {
     const QByteArray after = f.folder.bytes();
     QCOMPARE(after.size(), before.size());
     QCOMPARE(differences(before, after), QList<qint64>{record::bytePosition(7, 75)});
-    QCOMPARE(fileByte(after, record::bytePosition(7, 75)), 99);
+    QCOMPARE(f.fileByte(7, 75), 99);
     // The save reloads: the loaded column shows what the file holds now.
     QCOMPARE(f.cell(75, 1), QString("99"));
     QCOMPARE(QFile(f.folder.filePath() + ".bak").size(), 6484);
@@ -261,7 +251,7 @@ class MainWindowTest : public QObject {
     Fixture f;
     const QByteArray before = f.folder.bytes();
     f.pick(9);
-    QVERIFY(closeWindow(f.window.get()));
+    QVERIFY(f.close());
     QCOMPARE(f.folder.bytes(), before);
     QVERIFY2(!QFile::exists(f.folder.filePath() + ".bak"), "closing without edits wrote");
 
@@ -269,7 +259,7 @@ class MainWindowTest : public QObject {
     g.pick(9);
     g.setCell(80, 2, "0");
     g.window->state().recordModified = true;
-    QVERIFY(closeWindow(g.window.get()));
+    QVERIFY(g.close());
     QCOMPARE(differences(before, g.folder.bytes()), QList<qint64>{record::bytePosition(9, 80)});
   }
 
@@ -278,7 +268,7 @@ class MainWindowTest : public QObject {
     f.setCell(80, 2, "5");  // an edit before any record was loaded has nowhere to go
     f.window->state().recordModified = true;
     const QByteArray before = f.folder.bytes();
-    QVERIFY(closeWindow(f.window.get()));
+    QVERIFY(f.close());
     QCOMPARE(f.folder.bytes(), before);
     QVERIFY(!QFile::exists(f.folder.filePath() + ".bak"));
   }
@@ -364,10 +354,10 @@ class MainWindowTest : public QObject {
     QVERIFY(!QFile::exists(f.folder.filePath()));  // never created anew
 
     f.prompter.answers = {false};  // go back to the editor
-    QVERIFY(!closeWindow(f.window.get()));
+    QVERIFY(!f.close());
     QCOMPARE(f.prompter.questions.size(), 1);
     f.prompter.answers = {true};  // close and lose the changes
-    QVERIFY(closeWindow(f.window.get()));
+    QVERIFY(f.close());
   }
 
   void loadOfTheOpenSlotSavesFirstThenRereads() {
@@ -377,7 +367,7 @@ class MainWindowTest : public QObject {
     f.window->state().recordModified = true;
     QVERIFY(f.window->save());
     QCOMPARE(f.cell(162, 1), QString("17"));
-    QCOMPARE(fileByte(f.folder.bytes(), record::bytePosition(8, 162)), 17);
+    QCOMPARE(f.fileByte(8, 162), 17);
   }
 };
 

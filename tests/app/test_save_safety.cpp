@@ -37,12 +37,6 @@ void patchFile(const QString& path, std::int64_t position, const QByteArray& byt
   QCOMPARE(file.write(bytes), bytes.size());
 }
 
-bool closeWindow(app::MainWindow* window) {
-  QCloseEvent event;
-  QCoreApplication::sendEvent(window, &event);
-  return event.isAccepted();
-}
-
 // The file as it was with the record of a slot replaced by the given values.
 QByteArray withRecord(QByteArray file, int slot, const QByteArray& record) {
   file.replace(int(record::bytePosition(slot, 1) - 1), record.size(), record);
@@ -136,7 +130,7 @@ class SaveSafetyTest : public QObject {
       saved = f.window->openSlot() == 9;
     }
     if (how == "close") {
-      QVERIFY(closeWindow(f.window.get()));
+      QVERIFY(f.close());
       saved = f.prompter.questions.size() == 1;
     }
     QVERIFY(f.prompter.questions.size() >= 1);
@@ -169,7 +163,7 @@ class SaveSafetyTest : public QObject {
     f.pick(4);
     f.setCell(80, 2, "77");
     f.window->state().recordModified = true;
-    QVERIFY(closeWindow(f.window.get()));
+    QVERIFY(f.close());
     f.setCell(81, 2, "78");
     f.window->state().recordModified = true;
     QVERIFY(f.window->save());

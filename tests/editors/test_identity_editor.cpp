@@ -15,11 +15,6 @@ using test::Fixture;
 
 namespace {
 
-int fileByte(const Fixture& f, int slot, int k) {
-  return static_cast<unsigned char>(
-      f.folder.bytes()[static_cast<int>(record::bytePosition(slot, k) - 1)]);
-}
-
 QString cells(const Fixture& f, int first, int last, int column = 2) {
   QStringList out;
   for (int row = first; row <= last; ++row) out << f.cell(row, column);
@@ -221,7 +216,7 @@ class IdentityEditorTest : public QObject {
     QByteArray expected = before;
     expected.replace(static_cast<int>(record::bytePosition(6, 165) - 1), 4, "ZX9Q");
     QCOMPARE(f.folder.bytes(), expected);
-    QCOMPARE(fileByte(f, 6, 165), int('Z'));
+    QCOMPARE(f.fileByte(6, 165), int('Z'));
   }
 
   // Every byte 0..255 loads into the code box and goes back unchanged on Enter, the zero

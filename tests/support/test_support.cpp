@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QListWidget>
 #include <QTest>
@@ -72,6 +74,17 @@ void Fixture::setRecordBytes(int slot, int k, const QList<int>& values) const {
     bytes[static_cast<int>(record::bytePosition(slot, k + n) - 1)] = static_cast<char>(values[n]);
   }
   folder.setBytes(bytes);
+}
+
+int Fixture::fileByte(int slot, int k) const {
+  return static_cast<unsigned char>(
+      folder.bytes()[static_cast<int>(record::bytePosition(slot, k) - 1)]);
+}
+
+bool Fixture::close() const {
+  QCloseEvent event;
+  QCoreApplication::sendEvent(window.get(), &event);
+  return event.isAccepted();
 }
 
 void Fixture::pick(int slot) {

@@ -62,6 +62,10 @@ struct Fixture {
   }
   // Puts bytes into the record of a slot in planes.dat, from record byte k on.
   void setRecordBytes(int slot, int k, const QList<int>& values) const;
+  // The byte now at record byte k of a slot in planes.dat.
+  int fileByte(int slot, int k) const;
+  // Closes the window as the user does; returns whether it agreed to close.
+  bool close() const;
   // Picks an aircraft in the list as the user does.
   void pick(int slot);
   QString cell(int row, int column = 2) const;
