@@ -27,6 +27,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/record_session.h"
 #include "record/demo_data.h"
 #include "record/layout.h"
 #include "ui/byte_grid.h"
@@ -114,10 +115,9 @@ void checkNoMessages(benchmark::State& state) {
 // fills every editor. Painting is left to the event loop, outside the timing.
 void BM_Pick(benchmark::State& state) {
   static int next = 0;
-  QListWidget* list = session->c().List1;
   for (auto _ : state) {
     const int slot = next++ % tolvane::record::kSlotCount;
-    list->setCurrentRow(slot);
+    session->window->session().pick(slot);
     benchmark::DoNotOptimize(session->window->openSlot());
   }
   session->settle();
@@ -127,9 +127,8 @@ void BM_Pick(benchmark::State& state) {
 // The same pick with the repaint of everything it changed.
 void BM_PickAndPaint(benchmark::State& state) {
   static int next = 0;
-  QListWidget* list = session->c().List1;
   for (auto _ : state) {
-    list->setCurrentRow(next++ % tolvane::record::kSlotCount);
+    session->window->session().pick(next++ % tolvane::record::kSlotCount);
     session->settle();
   }
   checkNoMessages(state);
@@ -138,7 +137,7 @@ void BM_PickAndPaint(benchmark::State& state) {
 // "Save planes.dat": checks the 168 rows, writes them in place and reads the record back
 // into every editor.
 void BM_SaveReload(benchmark::State& state) {
-  session->c().List1->setCurrentRow(7);
+  session->window->session().pick(7);
   session->settle();
   for (auto _ : state) {
     if (!session->window->save()) state.SkipWithError("save failed");
@@ -150,7 +149,7 @@ void BM_SaveReload(benchmark::State& state) {
 // One keystroke in the first performance box (a digit, then Backspace, in turn), with the
 // repaint it causes.
 void BM_Keystroke(benchmark::State& state) {
-  session->c().List1->setCurrentRow(7);
+  session->window->session().pick(7);
   tolvane::ui::ByteGrid* grid = session->c().G1;
   grid->setTopRow(10);  // the box's four bytes (13 to 16) are on view
   QLineEdit* box = session->c().Text3[0];

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/main_window.h"
+#include "app/record_session.h"
 #include "idle_probe.h"
 
 int main(int argc, char** argv) {
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
   tolvane::bench::IdleProbe probe(&window, [&] {
     phase("shown and idle");
     if (!pickAndSave) return;
-    window.controls().List1->setCurrentRow(7);
+    window.session().pick(7);
     window.controls().Command3->click();
     QCoreApplication::processEvents();
   });

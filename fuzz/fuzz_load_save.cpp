@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/record_session.h"
 #include "fuzz_support.h"
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -141,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const int slot =
         fitting > 0 && rng.chance(90) ? rng.below(fitting) : rng.below(record::kSlotCount);
-    c.List1->setCurrentRow(slot);
+    window.session().pick(slot);
     const int open = window.openSlot();
     fuzz::trace(
         QStringLiteral("file of %1 bytes; pick %2 -> open %3").arg(size).arg(slot).arg(open));
@@ -206,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Another pick, which saves pending edits first, then a close, which saves too.
     if (rng.chance(50)) c.Text3[std::size_t(rng.below(15))]->setText(someText(rng, data, size));
     const int previous = window.openSlot();
-    c.List1->setCurrentRow(rng.below(record::kSlotCount));
+    window.session().pick(rng.below(record::kSlotCount));
     checkFile(path, before, inode, previous, nullptr);
     before = readAll(path);
     const int last = window.openSlot();

@@ -62,4 +62,12 @@ bool QuietPrompter::ask(const QString&, const QString& text, const QString&, con
   return answer;
 }
 
+int QuietPrompter::choose(const QString&, const QString& text, const QStringList& buttons, int,
+                          int) {
+  ++questions;
+  const int answer = rng_->below(static_cast<int>(buttons.size()));
+  trace("question: " + text + " -> " + buttons.value(answer));
+  return answer;
+}
+
 }  // namespace tolvane::fuzz

@@ -38,6 +38,7 @@ class QuietPrompter : public ui::Prompter {
   ~QuietPrompter() override { ui::setPrompter(nullptr); }
   void showError(const QString&, const QString& text) override;
   bool ask(const QString&, const QString& text, const QString&, const QString&) override;
+  int choose(const QString&, const QString& text, const QStringList& buttons, int, int) override;
   int errors = 0;
   int questions = 0;
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/record_session.h"
 #include "fuzz_support.h"
 #include "record/demo_data.h"
 #include "record/layout.h"
@@ -90,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   app::MainWindow& window = *w.window;
   const editors::WindowControls& c = window.controls();
   window.state().recordModified = false;
-  c.List1->setCurrentRow(c.List1->currentRow() == 7 ? 12 : 7);
+  window.session().pick(window.openSlot() == 7 ? 12 : 7);
   const int slot = window.openSlot();
   QStringList positions;
   for (int row = 1; row <= record::kRecordBytes; ++row) {

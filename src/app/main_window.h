@@ -9,7 +9,6 @@
 
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
-#include "record/record_file.h"
 
 namespace tolvane::editors {
 class ByteEditor;
@@ -25,6 +24,8 @@ class ScriptMaker;
 
 namespace tolvane::app {
 
+class RecordSession;
+
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
@@ -34,40 +35,30 @@ class MainWindow : public QWidget {
 
   const editors::WindowControls& controls() const { return controls_; }
   editors::WindowState& state() { return state_; }
+  RecordSession& session() { return *session_; }
   bool recordModified() const { return state_.recordModified; }
+  // Whether value cells differ from what planes.dat holds.
+  bool hasUnsavedChanges() const;
 
   // The slot whose record the grid holds, or -1 before the first load.
-  int openSlot() const { return openSlot_; }
-
-  // The reaction to a pick in the aircraft list: saves pending edits into the record they
-  // were made in, then loads the selected slot. When either cannot be done the user is told
-  // why and the open record, its edits and the list's selection stay as they were.
-  void loadSelectedSlot();
+  int openSlot() const;
 
   // "Save planes.dat": checks all 168 rows, writes them in place and reloads the record.
   // Returns true when the record was written, or when there was nothing to write.
   bool save();
 
+  // The end of the program without a window to ask in (a signal, the desktop session ending):
+  // pending edits are saved when that needs no question, otherwise the file is left as it
+  // is; then the application quits.
+  void endWithoutQuestions();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Writes the grid's record into planes.dat; reports any failure and returns false.
-  bool writeRecord();
-  // Loads slot s; returns false (after telling the user) when it cannot be read.
-  bool loadSlot(int slot);
-  void restoreListSelection();
-  QString rowDescription(int row) const;
-
   editors::WindowControls controls_;
   editors::WindowState state_;
-  std::filesystem::path folder_;
-  record::RecordWriter writer_;
-  // The bytes planes.dat held at the open record's positions when this window last read or
-  // wrote them: a save that finds other bytes there knows another program has changed them.
-  record::RecordBytes knownBytes_{};
-  std::int64_t knownFirst_ = 0;
-  int openSlot_ = -1;
+  bool ending_ = false;
 
   std::unique_ptr<editors::ByteEditor> byteEditor_;
   std::unique_ptr<editors::PerformanceEditor> performanceEditor_;
@@ -75,6 +66,11 @@ class MainWindow : public QWidget {
   std::unique_ptr<editors::IdentityEditor> identityEditor_;
   std::unique_ptr<editors::GunGroupEditor> gunGroupEditor_;
   std::unique_ptr<script::ScriptMaker> scriptMaker_;
+  std::unique_ptr<RecordSession> session_;
 };
+
+// Ends the window's program the way closing the window does when the process receives
+// SIGTERM, SIGINT or SIGHUP, or the desktop session ends.
+void endWithTheSession(MainWindow& window);
 
 }  // namespace tolvane::app

@@ -14,6 +14,7 @@
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
 #include "ui/dir_list.h"
+#include "ui/pick_list.h"
 #include "ui/wrap_button.h"
 
 namespace tolvane::app {
@@ -209,7 +210,7 @@ editors::WindowControls createControls(QWidget* w) {
   c.Text5 = textBox(c.Frame2, "Text5", codeX + 28, rowTop, c.Frame2->width() - codeX - 32, 20);
 
   // Aircraft list.
-  c.List1 = placeTwips(new QListWidget(w), "List1", 24, 4512, 1332, 2010);
+  c.List1 = placeTwips(new ui::PickList(w), "List1", 24, 4512, 1332, 2010);
   fillSlotList(c.List1);
 
   // Gun-group panel.

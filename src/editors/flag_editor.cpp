@@ -43,6 +43,12 @@ void FlagEditor::stateChanged(int array, int i) {
     const int partner = i == f.pairLow ? f.pairLow + 1 : f.pairLow;
     f.boxes[partner]->setChecked(false);
   }
+  // A fill shows the byte in the boxes and the frame: nothing is rebuilt or written, so a pair
+  // stored with both bits set keeps them until the player clicks in the frame.
+  if (state_.filling) {
+    c_.F[static_cast<std::size_t>(array)]->setTitle(c_.G1->textMatrix(row, record::kValueColumn));
+    return;
+  }
 
   // The byte is rebuilt from its boxes. Byte 8 has boxes for bits 0 to 5 only: bits 6 and 7
   // are kept as the value cell holds them, so the editor never clears bits it does not show.

@@ -69,7 +69,7 @@ GunGroupEditor::GunGroupEditor(const WindowControls& controls, WindowState& stat
   connect(ui::inputHook(c_.Text2), &ui::InputHook::keyPressed, this, [this](int code) {
     if (code == kEnter) writeAmmunition();
   });
-  // The loader assigns Text6 too; its reaction then writes the loaded count back.
+  // The loader assigns Text6 too; its reaction then only marks the box.
   connect(c_.Text6, &QLineEdit::textChanged, this, [this] { writeCount(); });
   connect(ui::inputHook(c_.Text6), &ui::InputHook::keyPressed, this, [this](int code) {
     if (code == kEnter) writeCount();
@@ -209,6 +209,11 @@ void GunGroupEditor::writeAmmunition() {
 }
 
 void GunGroupEditor::writeCount() {
+  // A fill (a load) shows the cell as it stands; only an edit writes it.
+  if (state_.filling) {
+    markBox(c_.Text6, 255.0, kCountRow, kCountRow, kCountNeed);
+    return;
+  }
   writeCell(kCountRow, numberText(boxValue(c_.Text6->text())));
   state_.recordModified = true;
   markBox(c_.Text6, 255.0, kCountRow, kCountRow, kCountNeed);
@@ -312,9 +317,9 @@ void GunGroupEditor::rewriteDamageBox(const QString& text) {
 
 void GunGroupEditor::markBox(QLineEdit* box, double high, int first, int last,
                              const QString& need) {
-  bool fits = wholeIn(boxValue(box->text()), high);
-  for (int row = first; row <= last; ++row) fits = fits && !c_.G1->valueCellRefused(row);
-  markValue(box, fits, need);
+  bool refused = false;
+  for (int row = first; row <= last; ++row) refused = refused || c_.G1->valueCellRefused(row);
+  markValue(box, boxValue(box->text()), high, refused, need);
 }
 
 void GunGroupEditor::refreshMarks() {

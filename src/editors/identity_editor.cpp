@@ -34,29 +34,37 @@ void IdentityEditor::writeYear() {
   const double year = boxValue(c_.Text8->text());
   // A year outside 0..65535 gives parts that are not bytes; saving refuses those cells.
   const std::array<double, 2> parts = record::split16(year);
-  c_.G1->setTextMatrix(9, record::kValueColumn, numberText(parts[0]));
-  c_.G1->setTextMatrix(10, record::kValueColumn, numberText(parts[1]));
-  markValue(c_.Text8, wholeIn(year, 65535.0),
+  if (!state_.filling) {
+    c_.G1->setTextMatrix(9, record::kValueColumn, numberText(parts[0]));
+    c_.G1->setTextMatrix(10, record::kValueColumn, numberText(parts[1]));
+  }
+  markValue(c_.Text8, year, 65535.0, c_.G1->valueCellRefused(9) || c_.G1->valueCellRefused(10),
             QStringLiteral("The year is stored in two bytes: it must be a whole number from 0 "
                            "to 65535."));
-  state_.recordModified = true;
+  if (!state_.filling) state_.recordModified = true;
 }
 
 void IdentityEditor::writeCrew() {
   // The text goes in verbatim (the loader's leading blank included); saving reads it as a
   // number and refuses a cell that is not one from 0 to 255.
+  // A fill shows both crew bytes in the box; only an edit writes byte 11, so that a crew
+  // whose byte 12 is not 0 loads unchanged.
   const QString crew = c_.Text7->text();
+  const QString need =
+      QStringLiteral("The crew is stored in one byte: it must be a whole number from 0 to 255.");
+  if (state_.filling) {
+    markValue(c_.Text7, 0.0, 255.0, false, need);
+    return;
+  }
   c_.G1->setTextMatrix(11, record::kValueColumn, crew);
   const std::string cell = crew.toStdString();
-  markValue(c_.Text7, record::cellByte(cell) && wholeIn(record::readNumber(cell), 255.0),
-            QStringLiteral("The crew is stored in one byte: it must be a whole number from 0 "
-                           "to 255."));
+  markValue(c_.Text7, record::readNumber(cell), 255.0, !record::cellByte(cell).has_value(), need);
   state_.recordModified = true;
 }
 
-void IdentityEditor::commitCode() {
+bool IdentityEditor::commitCode() {
   const std::u32string code = c_.Text5->text().toStdU32String();
-  if (code.size() != 4) return;
+  if (code.size() != 4) return false;
   // Every character must have a byte in the game's character set; otherwise nothing is
   // written and the user is told which character it is.
   std::array<std::uint8_t, 4> bytes{};
@@ -73,7 +81,7 @@ void IdentityEditor::commitCode() {
               .arg(QString::number(static_cast<unsigned>(code[k]), 16)
                        .toUpper()
                        .rightJustified(4, QLatin1Char('0'))));
-      return;
+      return false;
     }
     bytes[k] = *byte;
   }
@@ -82,6 +90,8 @@ void IdentityEditor::commitCode() {
   }
   // A committed code is a pending edit like any other, so the next pick or close saves it.
   state_.recordModified = true;
+  c_.Text5->setModified(false);
+  return true;
 }
 
 }  // namespace tolvane::editors

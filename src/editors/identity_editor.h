@@ -13,13 +13,16 @@ class IdentityEditor : public QObject {
  public:
   IdentityEditor(const WindowControls& controls, WindowState& state);
 
+  // Code: Enter in Text5 writes its four characters into bytes 165 to 168. Returns false,
+  // writing nothing, when the box does not hold four characters of the game's character set
+  // (the user is told about a character the set cannot hold).
+  bool commitCode();
+
  private:
   // Year: bytes 9 (low) and 10 (high) from the number in Text8.
   void writeYear();
   // Crew: Text7's text as it stands into the value cell of byte 11.
   void writeCrew();
-  // Code: Enter in Text5 writes its four characters into bytes 165 to 168.
-  void commitCode();
 
   const WindowControls& c_;
   WindowState& state_;

@@ -69,13 +69,18 @@ void PerformanceEditor::writeField(int i) {
   // store, and the box is marked.
   const std::array<double, 4> parts = record::split32(value);
   const int first = 4 * i + 13;
+  // A fill (a load) shows the cells' value in the box: nothing is written back.
+  bool refused = false;
   for (int k = 0; k < 4; ++k) {
-    c_.G1->setTextMatrix(first + k, record::kValueColumn, numberText(parts[k]));
+    if (!state_.filling) {
+      c_.G1->setTextMatrix(first + k, record::kValueColumn, numberText(parts[k]));
+    }
+    refused = refused || c_.G1->valueCellRefused(first + k);
   }
-  markValue(c_.Text3[i], wholeIn(value, 4294967295.0),
+  markValue(c_.Text3[i], value, 4294967295.0, refused,
             QStringLiteral("This figure is stored in four bytes: it must be a whole number "
                            "from 0 to 4294967295."));
-  state_.recordModified = true;
+  if (!state_.filling) state_.recordModified = true;
 }
 
 void PerformanceEditor::refreshLoadCaptions() {

@@ -1,26 +1,47 @@
-// Marks a box whose value its record bytes cannot hold exactly: red text and a tooltip that
-// names the range. The grid marks the cells that saving refuses; this mark tells the user
-// which box to fix.
+// Marks a box by what saving makes of its value. A value whose bytes the save refuses gets red
+// text and a tooltip that names the range; a fraction that the save rounds gets a note in
+// blue ("Saved as 232"), since it is accepted; any other value is shown plainly. The grid marks
+// the cells that saving refuses; this mark tells the user which box to fix.
 #pragma once
 
+#include <QColor>
 #include <QLineEdit>
 #include <QPalette>
 #include <QString>
 #include <cmath>
 
+#include "record/numbers.h"
+
 namespace tolvane::editors {
 
-inline void markValue(QLineEdit* box, bool fits, const QString& need) {
-  if (fits) {
-    if (box->toolTip().isEmpty()) return;
-    box->setPalette(QPalette());  // back to the inherited colours
-    box->setToolTip(QString());
+// The colour of a note about a value that saving accepts: never the refusal red.
+inline QColor noteColour() {
+  return QColor(0, 70, 170);
+}
+
+// refused: whether a cell written from this box holds text that saving refuses.
+inline void markValue(QLineEdit* box, double value, double high, bool refused,
+                      const QString& need) {
+  const bool inRange = std::isfinite(value) && value >= 0.0 && value <= high;
+  if (refused || !inRange) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, Qt::red);
+    box->setPalette(palette);
+    box->setToolTip(need);
     return;
   }
-  QPalette palette = box->palette();
-  palette.setColor(QPalette::Text, Qt::red);
-  box->setPalette(palette);
-  box->setToolTip(need);
+  if (std::floor(value) != value) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, noteColour());
+    box->setPalette(palette);
+    box->setToolTip(
+        QStringLiteral("Saved as %1: planes.dat holds whole numbers, so the fraction is rounded.")
+            .arg(QString::fromStdString(record::numberToText(std::nearbyint(value)))));
+    return;
+  }
+  if (box->toolTip().isEmpty()) return;
+  box->setPalette(QPalette());  // back to the inherited colours
+  box->setToolTip(QString());
 }
 
 // Whether a number is whole and lies in [0, high].

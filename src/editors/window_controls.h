@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "ui/pick_list.h"  // List1: callers use it as the QListWidget it is
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -18,6 +20,7 @@ class ByteGrid;
 class CaptionLabel;
 class DirList;
 class OptionArray;
+class PickList;
 }  // namespace tolvane::ui
 
 namespace tolvane::editors {
@@ -31,7 +34,7 @@ struct WindowControls {
   QPushButton* Command2 = nullptr;  // Save Script
   QPushButton* Command3 = nullptr;  // Save planes.dat
   QLineEdit* Text4 = nullptr;       // in-place byte editor
-  QListWidget* List1 = nullptr;
+  ui::PickList* List1 = nullptr;
 
   // Flag frames.
   std::array<QGroupBox*, 4> F{};  // F1..F4 at 0..3

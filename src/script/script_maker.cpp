@@ -11,6 +11,7 @@
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
 #include "ui/dir_list.h"
+#include "ui/pick_list.h"
 #include "ui/prompter.h"
 
 namespace tolvane::script {

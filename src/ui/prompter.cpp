@@ -25,6 +25,22 @@ bool MessageBoxPrompter::ask(const QString& title, const QString& text, const QS
   return box.clickedButton() == first;
 }
 
+int MessageBoxPrompter::choose(const QString& title, const QString& text,
+                               const QStringList& buttons, int defaultIndex, int escapeIndex) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  QList<QPushButton*> added;
+  for (int i = 0; i < buttons.size(); ++i) {
+    const auto role = i == escapeIndex ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+    added << box.addButton(buttons[i], role);
+  }
+  if (defaultIndex >= 0 && defaultIndex < added.size()) box.setDefaultButton(added[defaultIndex]);
+  if (escapeIndex >= 0 && escapeIndex < added.size()) box.setEscapeButton(added[escapeIndex]);
+  box.exec();
+  const int taken = static_cast<int>(added.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+  return taken >= 0 ? taken : escapeIndex;
+}
+
 Prompter& prompter() {
   static MessageBoxPrompter fallback;
   return current ? *current : fallback;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tolvane::ui {
 
@@ -13,6 +14,10 @@ class Prompter {
   // Returns true when the user takes the first choice.
   virtual bool ask(const QString& title, const QString& text, const QString& firstChoice,
                    const QString& secondChoice) = 0;
+  // A question with several answers; returns the index of the button taken. Escape (or
+  // closing the question) takes escapeIndex; defaultIndex is the button Enter presses.
+  virtual int choose(const QString& title, const QString& text, const QStringList& buttons,
+                     int defaultIndex, int escapeIndex) = 0;
 };
 
 class MessageBoxPrompter : public Prompter {
@@ -20,6 +25,8 @@ class MessageBoxPrompter : public Prompter {
   void showError(const QString& title, const QString& text) override;
   bool ask(const QString& title, const QString& text, const QString& firstChoice,
            const QString& secondChoice) override;
+  int choose(const QString& title, const QString& text, const QStringList& buttons,
+             int defaultIndex, int escapeIndex) override;
 };
 
 // The prompter in use; a MessageBoxPrompter unless one was set.

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "app/record_session.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   tolvane::test::RecordingPrompter prompter;
   tolvane::app::MainWindow window;
-  window.controls().List1->setCurrentRow(6);
+  window.session().pick(6);
   window.controls().G1->setTextMatrix(1, 2, "201");
   window.controls().G1->setTextMatrix(168, 2, "202");
   window.state().recordModified = true;

@@ -294,9 +294,13 @@ class MainWindowTest : public QObject {
     if (fault == "missing") QFile::remove(f.folder.filePath());
     if (fault == "short") f.folder.setBytes(f.folder.bytes().left(3000));
     if (fault == "ambiguous") QFile::copy(f.folder.filePath(), f.folder.path() + "/PLANES.DAT");
+    // The edit is not saved by itself (as after opening the Script Maker): the pick asks, and
+    // the user discards it; the load then fails and the record stays with its edit.
     f.window->state().recordModified = false;
     f.setCell(74, 2, "43");
+    f.prompter.choices = {"Discard"};
     f.pick(25);
+    QCOMPARE(f.prompter.questions.size(), 1);
     QCOMPARE(f.prompter.errors.size(), 1);
     QVERIFY2(f.prompter.errors[0].contains(message), qPrintable(f.prompter.errors[0]));
     QVERIFY(f.prompter.errors[0].contains("Ju-88A"));
@@ -310,16 +314,24 @@ class MainWindowTest : public QObject {
   void saveRefusesABadCellAndWritesNothing_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("value");
-    QTest::newRow("above 255") << 161 << "256";
-    QTest::newRow("negative") << 73 << "-1";
-    QTest::newRow("text") << 84 << "abc";
-    QTest::newRow("empty") << 164 << "";
-    QTest::newRow("infinite") << 20 << "inf";
-    QTest::newRow("last row") << 168 << "300";
+    QTest::addColumn<QString>("named");  // how the message names the value
+    QTest::newRow("above 255") << 161 << "256"
+                               << "MB 1: \"256\" is not possible; it takes 0 to 255";
+    QTest::newRow("negative") << 73 << "-1"
+                              << "Hydraulics damage: \"-1\"";
+    QTest::newRow("text") << 84 << "abc"
+                          << "Engine 4 damage: \"abc\"";
+    QTest::newRow("empty") << 164 << ""
+                           << "MB 4: an empty value";
+    QTest::newRow("infinite") << 20 << "inf"
+                              << "Cruise speed, byte 20: \"inf\"";
+    QTest::newRow("last row") << 168 << "300"
+                              << "Code, byte 168: \"300\"";
   }
   void saveRefusesABadCellAndWritesNothing() {
     QFETCH(int, row);
     QFETCH(QString, value);
+    QFETCH(QString, named);
     Fixture f;
     const QByteArray before = f.folder.bytes();
     f.pick(5);
@@ -329,8 +341,9 @@ class MainWindowTest : public QObject {
     QVERIFY(f.find<ui::ByteGrid>("G1")->valueCellRefused(row));
     QVERIFY(!f.window->save());
     QCOMPARE(f.prompter.errors.size(), 1);
-    QVERIFY(f.prompter.errors[0].contains(QStringLiteral("byte %1").arg(row)));
-    QVERIFY(f.prompter.errors[0].contains("\"" + value + "\""));
+    QVERIFY2(f.prompter.errors[0].contains(named), qPrintable(f.prompter.errors[0]));
+    // The grid hint only for rows that are typed in the grid.
+    QCOMPARE(f.prompter.errors[0].contains("in the grid"), record::isByteEditorRow(row));
     QVERIFY(f.window->recordModified());
     QCOMPARE(f.folder.bytes(), before);
     // A pick is cancelled too, and the edits stay.
@@ -338,6 +351,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.window->openSlot(), 5);
     QCOMPARE(f.window->controls().List1->currentRow(), 5);
     QCOMPARE(f.cell(row, 2), value);
+    // The message says which aircraft was not saved, that the pick was cancelled and that the
+    // edits are kept.
+    QCOMPARE(f.prompter.errors.size(), 2);
+    for (const char* part : {"P51-D", "B-17F", "cancelled", "edits are kept"}) {
+      QVERIFY2(f.prompter.errors[1].contains(part), qPrintable(f.prompter.errors[1]));
+    }
     QCOMPARE(f.folder.bytes(), before);
   }
 

@@ -208,7 +208,7 @@ class Runner {
     return QStringLiteral("another program writes %1 bytes").arg(count);
   }
 
-  void pick(int slot) { c_.List1->setCurrentRow(slot); }
+  void pick(int slot) { f_.pick(slot); }
 
   QString act() {
     switch (below(13)) {

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "app/record_session.h"
 #include "record/demo_data.h"
 #include "record/layout.h"
 #include "support/test_support.h"
@@ -101,58 +102,75 @@ class SaveSafetyTest : public QObject {
   Q_OBJECT
  private slots:
   // Another program changes a byte of the open aircraft after the load. Every kind of save
-  // asks; keeping the file's bytes writes nothing and keeps the edit pending, overwriting
-  // writes the whole record of the grid.
+  // asks, naming the field and its values; going back writes nothing and keeps the edit
+  // pending, overwriting writes the whole record of the grid, and the file's version drops
+  // the window's edits and rereads the aircraft.
   void changesByOthersAreAsked_data() {
     QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QString>("answer");
     for (const char* how : {"save", "pick", "close"}) {
-      QTest::addRow("%s, keep", how) << QString(how) << false;
-      QTest::addRow("%s, overwrite", how) << QString(how) << true;
+      for (const char* answer : {"Go back", "Overwrite", "Load the file's version"}) {
+        QTest::addRow("%s, %s", how, answer) << QString(how) << QString(answer);
+      }
     }
   }
   void changesByOthersAreAsked() {
     QFETCH(QString, how);
-    QFETCH(bool, overwrite);
+    QFETCH(QString, answer);
     Fixture f;
     f.pick(4);
     const QByteArray loaded = f.folder.bytes();
     f.setCell(80, 2, "77");
     f.window->state().recordModified = true;
+    const auto at = [](int k) { return int(record::bytePosition(4, k) - 1); };
+    const quint32 weightBefore = quint8(loaded[at(29)]) | quint8(loaded[at(30)]) << 8 |
+                                 quint8(loaded[at(31)]) << 16 |
+                                 quint32(quint8(loaded[at(32)])) << 24;
     patchFile(f.folder.filePath(), record::bytePosition(4, 30), QByteArray(1, char(250)));
     const QByteArray changed = f.folder.bytes();
+    const quint32 weightAfter = (weightBefore & 0xFFFF00FFu) | (250u << 8);
 
-    f.prompter.answers = {overwrite, true};  // the second answer closes without saving
-    bool saved = false;
-    if (how == "save") saved = f.window->save();
-    if (how == "pick") {
-      f.pick(9);
-      saved = f.window->openSlot() == 9;
-    }
-    if (how == "close") {
-      QVERIFY(f.close());
-      saved = f.prompter.questions.size() == 1;
-    }
-    QVERIFY(f.prompter.questions.size() >= 1);
-    QVERIFY2(f.prompter.questions[0].contains("Another program"),
-             qPrintable(f.prompter.questions[0]));
-    QVERIFY(f.prompter.questions[0].contains("byte 30"));
-    QVERIFY(f.prompter.questions[0].contains(
-        "was " + QString::number(quint8(loaded[int(record::bytePosition(4, 30) - 1)]))));
-    QVERIFY(f.prompter.questions[0].contains("now 250"));
-    QCOMPARE(saved, overwrite);
-    if (overwrite) {
+    f.prompter.choices = {answer};
+    bool closed = false;
+    if (how == "save") f.window->save();
+    if (how == "pick") f.pick(9);
+    if (how == "close") closed = f.close();
+    QCOMPARE(f.prompter.questions.size(), 1);
+    const QString question = f.prompter.questions[0];
+    QVERIFY2(question.contains("Another program"), qPrintable(question));
+    QVERIFY2(question.contains(
+                 QStringLiteral("Empty wt: %1 \u2192 %2").arg(weightBefore).arg(weightAfter)),
+             qPrintable(question));
+    QCOMPARE(f.prompter.buttonSets[0],
+             QStringList({"Overwrite", "Load the file's version", "Go back"}));
+    QVERIFY(f.prompter.errors.isEmpty());
+    if (answer == "Overwrite") {
       QByteArray expected = loaded;
-      expected[int(record::bytePosition(4, 80) - 1)] = char(77);
+      expected[at(80)] = char(77);
       QCOMPARE(f.folder.bytes(), expected);
-      QVERIFY(f.prompter.errors.isEmpty());
+      QCOMPARE(closed, how == "close");
+      QCOMPARE(f.window->openSlot(), how == "pick" ? 9 : 4);
+      return;
+    }
+    QCOMPARE(f.folder.bytes(), changed);
+    QVERIFY(!closed);
+    if (answer == "Go back") {
+      QVERIFY(f.window->hasUnsavedChanges());
+      QCOMPARE(f.window->openSlot(), 4);
+      QCOMPARE(f.cell(80), QString("77"));
+      return;
+    }
+    // The file's version: the pick goes on, the others show the file's record.
+    QVERIFY(!f.window->hasUnsavedChanges());
+    if (how == "pick") {
+      QCOMPARE(f.window->openSlot(), 9);
     } else {
-      QCOMPARE(f.folder.bytes(), changed);
-      if (how != "close") {
-        QVERIFY(f.window->recordModified());
-        QCOMPARE(f.window->openSlot(), 4);
-        QCOMPARE(f.cell(80), QString("77"));
-      }
+      QCOMPARE(f.window->openSlot(), 4);
+      QCOMPARE(f.cell(30, 1), QString("250"));
+      QCOMPARE(f.cell(80), f.cell(80, 1));
+      // The same question does not come back: a close now closes without a word.
+      QVERIFY(f.close());
+      QCOMPARE(f.prompter.questions.size(), 1);
     }
   }
 
@@ -263,7 +281,7 @@ class SaveSafetyTest : public QObject {
       {
         test::RecordingPrompter prompter;
         app::MainWindow window;
-        window.controls().List1->setCurrentRow(kSlot);
+        window.session().pick(kSlot);
         window.controls().G1->setTextMatrix(1, 2, "201");
         window.state().recordModified = true;
         window.save();

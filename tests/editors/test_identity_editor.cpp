@@ -53,7 +53,7 @@ class IdentityEditorTest : public QObject {
     QTest::newRow("-1") << "-1"
                         << "255,-1" << true;
     QTest::newRow("12.5") << "12.5"
-                          << "12.5,0" << true;
+                          << "12.5,0" << false;
     QTest::newRow("1E999") << "1E999"
                            << "nan,inf" << true;
     QTest::newRow("4294967296") << "4294967296"
@@ -71,6 +71,7 @@ class IdentityEditorTest : public QObject {
     QTest::keyClicks(year, typed);
     QCOMPARE(cells(f, 9, 10), bytes);
     QCOMPARE(marked(year), refused);
+    if (typed == "12.5") QVERIFY(test::noteShown(year, "12"));
     QVERIFY(f.window->recordModified());
     // The crew is untouched (the load padded its cell).
     QCOMPARE(f.cell(11).trimmed(), f.cell(11, 1));
@@ -101,7 +102,7 @@ class IdentityEditorTest : public QObject {
     QTest::newRow("abc") << "abc" << true;
     QTest::newRow("256") << "256" << true;
     QTest::newRow("-1") << "-1" << true;
-    QTest::newRow("2.5") << "2.5" << true;
+    QTest::newRow("2.5") << "2.5" << false;
     QTest::newRow("2 men") << "2 men" << true;
     QTest::newRow("1E999") << "1E999" << true;
     QTest::newRow("4294967296") << "4294967296" << true;
@@ -119,6 +120,7 @@ class IdentityEditorTest : public QObject {
     QCOMPARE(f.cell(11), typed);
     QCOMPARE(f.cell(12), QString("kept"));
     QCOMPARE(marked(crew), refused);
+    if (typed == "2.5") QVERIFY(test::noteShown(crew, "2"));
     QVERIFY(f.window->recordModified());
 
     f.setCell(11, 2, "x");
@@ -132,26 +134,32 @@ class IdentityEditorTest : public QObject {
     f.pick(4);
     QCOMPARE(f.find<QLineEdit>("Text8")->text(), QString(" 1944"));
     QCOMPARE(f.find<QLineEdit>("Text7")->text(), QString(" 2"));
-    QCOMPARE(cells(f, 9, 12), QString("152,7, 2,0"));
+    QCOMPARE(cells(f, 9, 12), QString("152,7,2,0"));
     QVERIFY(!f.window->recordModified());
   }
 
-  // A crew above 255 cannot go back into byte 11: the cell shows it and saving refuses it.
+  // A crew whose byte 12 is not 0 shows both bytes in the box, but the load leaves byte 11 as
+  // the file holds it, so the aircraft can be saved; only an edit of the crew writes byte 11.
   void loadOfCrewAbove255() {
     Fixture f;
     f.setRecordBytes(4, 11, {2, 1});
     f.pick(4);
     auto* crew = f.find<QLineEdit>("Text7");
     QCOMPARE(crew->text(), QString(" 258"));
-    QCOMPARE(f.cell(11), QString(" 258"));
-    QVERIFY(f.window->controls().G1->valueCellRefused(11));
-    QVERIFY(marked(crew));
-    QVERIFY(!f.window->recordModified());
-    // Picking another aircraft writes nothing, since nothing was edited.
-    const QByteArray before = f.folder.bytes();
-    f.pick(5);
-    QCOMPARE(f.folder.bytes(), before);
+    QCOMPARE(f.cell(11), QString("2"));
+    QVERIFY(!f.window->controls().G1->valueCellRefused(11));
     QVERIFY(!marked(crew));
+    QVERIFY(!f.window->hasUnsavedChanges());
+    f.setCell(74, 2, "9");
+    f.window->state().recordModified = true;
+    QVERIFY(f.window->save());
+    QCOMPARE(f.fileByte(4, 11), 2);
+    QCOMPARE(f.fileByte(4, 12), 1);
+    QCOMPARE(f.fileByte(4, 74), 9);
+    // Typing in the box writes byte 11, as always.
+    crew->selectAll();
+    QTest::keyClicks(crew, "3");
+    QCOMPARE(f.cell(11), QString("3"));
   }
 
   void codeEnter_data() {

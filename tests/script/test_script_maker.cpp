@@ -234,7 +234,8 @@ class ScriptMakerTest : public QObject {
   }
 
   // Opening the panel gives up the automatic save of pending edits: a pick of another
-  // aircraft then leaves planes.dat as it was. "Save planes.dat" still writes them.
+  // aircraft then asks about them instead of saving them by itself, and never drops them
+  // without a word.
   void openingThePanelDropsTheAutomaticSave() {
     Fixture f;
     const auto& c = f.window->controls();
@@ -251,11 +252,18 @@ class ScriptMakerTest : public QObject {
     QVERIFY(f.cell(74, 2) != f.cell(74, 1));
     QTest::mouseClick(c.Command2, Qt::LeftButton);
     QVERIFY(!f.window->recordModified());
+    const QString edited = f.cell(74, 2);
+    f.pick(8);  // no answer: Escape, which goes back and keeps everything
+    QCOMPARE(f.prompter.questions.size(), 1);
+    QCOMPARE(f.prompter.buttonSets[0], QStringList({"Save to planes.dat", "Discard", "Go back"}));
+    QCOMPARE(c.List1->currentRow(), 7);
+    QCOMPARE(f.window->openSlot(), 7);
+    QCOMPARE(f.cell(74, 2), edited);
+    f.prompter.choices = {"Discard"};
     f.pick(8);
     QCOMPARE(c.List1->currentRow(), 8);
     QCOMPARE(f.folder.bytes(), before);
     QVERIFY(f.prompter.errors.isEmpty());
-    QVERIFY(f.prompter.questions.isEmpty());
   }
 };
 

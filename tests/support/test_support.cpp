@@ -6,9 +6,11 @@
 #include <QListWidget>
 #include <QTest>
 
+#include "editors/value_mark.h"
 #include "record/demo_data.h"
 #include "record/layout.h"
 #include "ui/byte_grid.h"
+#include "ui/pick_list.h"
 
 namespace tolvane::test {
 
@@ -29,6 +31,22 @@ bool RecordingPrompter::ask(const QString&, const QString& text, const QString&,
   const bool answer = answers.front();
   answers.erase(answers.begin());
   return answer;
+}
+
+int RecordingPrompter::choose(const QString&, const QString& text, const QStringList& buttons, int,
+                              int escapeIndex) {
+  questions << text;
+  buttonSets << buttons;
+  if (choices.isEmpty()) return escapeIndex;
+  const int taken = static_cast<int>(buttons.indexOf(choices.takeFirst()));
+  if (taken < 0) qFatal("test answers a question with a button it does not have");
+  return taken;
+}
+
+bool noteShown(const QLineEdit* box, const QString& savedAs) {
+  const QColor colour = box->palette().color(QPalette::Text);
+  return colour != QColor(Qt::red) && colour == editors::noteColour() &&
+         box->toolTip().startsWith(QStringLiteral("Saved as %1:").arg(savedAs));
 }
 
 QByteArray demoBytes() {
@@ -88,7 +106,11 @@ bool Fixture::close() const {
 }
 
 void Fixture::pick(int slot) {
-  window->controls().List1->setCurrentRow(slot);
+  QListWidget* list = window->controls().List1;
+  QListWidgetItem* item = list->item(slot);
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    list->visualItemRect(item).center());
 }
 
 QString Fixture::cell(int row, int column) const {

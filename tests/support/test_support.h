@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
@@ -22,10 +23,16 @@ class RecordingPrompter : public ui::Prompter {
   void showError(const QString& title, const QString& text) override;
   bool ask(const QString& title, const QString& text, const QString& first,
            const QString& second) override;
+  int choose(const QString& title, const QString& text, const QStringList& buttons,
+             int defaultIndex, int escapeIndex) override;
 
   QStringList errors;
   QStringList questions;
   std::vector<bool> answers;  // taken in order; false once they run out
+  // Answers to questions with several buttons, by button text, taken in order; once they run
+  // out the escape button is taken. Each question's buttons are kept in buttonSets.
+  QStringList choices;
+  QList<QStringList> buttonSets;
 };
 
 // A temporary folder holding a generated planes.dat; the process works in it while the
@@ -44,6 +51,10 @@ class DataFolder {
   QString fileName_;
   QString previous_;
 };
+
+// Whether a box shows the note of a value that saving stores rounded ("Saved as 12"), in a
+// colour that is not the refusal red.
+bool noteShown(const QLineEdit* box, const QString& savedAs);
 
 // The generated file as a QByteArray.
 QByteArray demoBytes();

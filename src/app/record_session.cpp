@@ -1,0 +1,409 @@
+#include "app/record_session.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QStringList>
+
+#include "editors/identity_editor.h"
+#include "editors/record_fill.h"
+#include "editors/text_rules.h"
+#include "record/charset.h"
+#include "record/fields.h"
+#include "record/layout.h"
+#include "record/numbers.h"
+#include "ui/byte_grid.h"
+#include "ui/controls.h"
+#include "ui/pick_list.h"
+#include "ui/prompter.h"
+
+namespace tolvane::app {
+namespace {
+
+using record::kLabelColumn;
+using record::kLoadedColumn;
+using record::kPositionColumn;
+using record::kRecordBytes;
+using record::kValueColumn;
+
+QString text(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+QString pathText(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+const QString kTitle = QStringLiteral("Tolvane");
+
+}  // namespace
+
+RecordSession::RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
+                             editors::IdentityEditor& identity, std::filesystem::path folder)
+    : c_(controls), state_(state), identity_(identity), folder_(std::move(folder)) {}
+
+QString RecordSession::aircraftName(int slot) const {
+  return QLatin1String(record::slotNames()[static_cast<std::size_t>(slot)]);
+}
+
+QString RecordSession::slotDescription(int slot) const {
+  return QStringLiteral("\"%1\" (slot %2)").arg(aircraftName(slot)).arg(slot);
+}
+
+void RecordSession::showError(const QString& message) const {
+  ui::prompter().showError(kTitle, message);
+}
+
+void RecordSession::showOpenSlot() {
+  c_.List1->showPicked(openSlot_);
+}
+
+bool RecordSession::hasUnsavedChanges() const {
+  if (openSlot_ < 0) return false;
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    const auto byte = record::cellByte(c_.G1->textMatrix(row, kValueColumn).toStdString());
+    if (!byte || *byte != knownBytes_[static_cast<std::size_t>(row - 1)]) return true;
+  }
+  return false;
+}
+
+bool RecordSession::loadSlot(int slot, QString* error) {
+  const record::Located located = record::locateDataFile(folder_);
+  record::RecordRead read;
+  if (located.ok()) read = record::readRecord(located.path, slot);
+  if (!located.ok() || !read.ok()) {
+    *error = QStringLiteral(
+                 "The aircraft %1 cannot be loaded from planes.dat in the folder "
+                 "\"%2\".\n\n%3")
+                 .arg(slotDescription(slot), pathText(folder_),
+                      text(located.ok() ? read.error : located.error));
+    return false;
+  }
+
+  const editors::WindowControls& c = c_;
+  ui::ByteGrid* grid = c.G1;
+
+  // The gun-group panel returns to "no group chosen".
+  c.FGG->hide();
+  c.FGC->hide();
+  c.FGS->hide();
+  c.Frame1->hide();
+  c.Option4->clear();
+
+  c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
+
+  const std::int64_t base = record::bytePosition(slot, 0);
+  for (int k = 1; k <= kRecordBytes; ++k) {
+    const QString byte = QString::number(read.bytes[static_cast<std::size_t>(k - 1)]);
+    grid->setTextMatrix(k, kLoadedColumn, byte);
+    grid->setTextMatrix(k, kValueColumn, byte);
+    grid->setTextMatrix(k, kPositionColumn, QString::number(base + k));
+  }
+  openSlot_ = slot;
+  knownBytes_ = read.bytes;
+  knownFirst_ = record::bytePosition(slot, 1);
+
+  // The label cells of bytes 165 to 168 show the code's characters as loaded.
+  for (int row = 165; row <= 168; ++row) {
+    const char32_t character = record::charFromByte(read.bytes[static_cast<std::size_t>(row - 1)]);
+    grid->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
+  }
+
+  editors::fillEditorsFromGrid(c, state_);
+  c.Frame1->show();
+  grid->setEnabled(true);
+  state_.recordModified = false;
+  return true;
+}
+
+bool RecordSession::commitTypedCode(QString* reason) {
+  // The box is modified only by typing: a fill or a committed code clears the flag.
+  if (openSlot_ < 0 || !c_.Text5->isModified()) return true;
+  const QString typed = c_.Text5->text();
+  if (typed == editors::codeInGrid(c_)) return true;
+  const std::u32string code = typed.toStdU32String();
+  if (code.size() != 4) {
+    *reason = QStringLiteral(
+                  "The box \"Code\" holds \"%1\", which is not a code: a code has "
+                  "exactly four characters. Type four characters there, or put "
+                  "back \"%2\".")
+                  .arg(typed, editors::codeInGrid(c_));
+    return false;
+  }
+  for (const char32_t character : code) {
+    if (!record::byteFromChar(character)) {
+      *reason = QStringLiteral(
+                    "The box \"Code\" holds \"%1\", whose character \"%2\" the "
+                    "game's character set (Windows-1252) cannot hold.")
+                    .arg(typed, QString::fromUcs4(&character, 1));
+      return false;
+    }
+  }
+  return identity_.commitCode();
+}
+
+RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
+  ui::ByteGrid* grid = c_.G1;
+
+  // Every row is checked before the file is opened; the first bad one is reported.
+  record::RecordBytes bytes{};
+  std::int64_t first = 0;
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    const QString positionText = grid->textMatrix(row, kPositionColumn);
+    const auto position = record::cellPosition(positionText.toStdString());
+    if (row == 1 && position) first = *position;
+    const bool slotStart =
+        row != 1 || (position && *position >= record::bytePosition(0, 1) &&
+                     (*position - record::bytePosition(0, 1)) % record::kSlotBlockBytes == 0 &&
+                     *position <= record::bytePosition(29, 1));
+    if (!position || !slotStart || *position != first + row - 1) {
+      grid->setTopRow(row);
+      return {Outcome::Refused,
+              QStringLiteral("The position of byte %1 is \"%2\", which is not where this "
+                             "record lies in planes.dat.")
+                  .arg(row)
+                  .arg(positionText)};
+    }
+    const auto byte = record::cellByte(grid->textMatrix(row, kValueColumn).toStdString());
+    if (!byte) {
+      grid->setTopRow(row);
+      const QString where =
+          editors::editedInGrid(row)
+              ? QStringLiteral("Correct it in the grid, where it is marked red, and save again.")
+              : QStringLiteral("Correct it in its box and save again.");
+      return {Outcome::Refused, editors::refusalText(c_, state_, row) + QLatin1Char(' ') + where};
+    }
+    bytes[static_cast<std::size_t>(row - 1)] = *byte;
+  }
+
+  const record::Located located = record::locateDataFile(folder_);
+  if (!located.ok()) return {Outcome::Failed, text(located.error)};
+
+  // Another program may have changed this aircraft since the window last read or wrote it:
+  // the user decides whether to overwrite the file's values, take them, or go back.
+  const record::RecordRead current = record::readRecordAt(located.path, first);
+  if (!current.ok()) return {Outcome::Failed, text(current.error)};
+  record::RecordBytes known = knownBytes_;
+  if (first != knownFirst_) {
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      const auto loaded = record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
+      known[static_cast<std::size_t>(row - 1)] = loaded ? *loaded : 0;
+    }
+  }
+  QStringList changedByOthers;
+  for (int row = 1; row <= kRecordBytes;) {
+    const record::Field& field = record::fieldOfRow(row);
+    bool differs = false;
+    for (int k = 0; k < field.bytes; ++k) {
+      const auto i = static_cast<std::size_t>(field.firstRow - 1 + k);
+      differs = differs || known[i] != current.bytes[i];
+    }
+    if (differs) {
+      changedByOthers << QStringLiteral("%1: %2 \u2192 %3")
+                             .arg(text(field.name), text(record::fieldValueText(field, known)),
+                                  text(record::fieldValueText(field, current.bytes)));
+    }
+    row = field.firstRow + field.bytes;
+  }
+  if (!changedByOthers.isEmpty()) {
+    if (!mayAsk) return {Outcome::NeedsQuestion, {}};
+    const int shown = 8;
+    QString list = QStringList(changedByOthers.mid(0, shown)).join(QLatin1Char('\n'));
+    if (changedByOthers.size() > shown) {
+      list += QStringLiteral("\n... and %1 more").arg(changedByOthers.size() - shown);
+    }
+    const int answer = ui::prompter().choose(
+        kTitle,
+        QStringLiteral("Another program has changed %1 in \"%2\" since Tolvane read it (the "
+                       "file's value now after the arrow):\n\n%3\n\nOverwrite them with the "
+                       "values in Tolvane, load the file's version (your edits of this "
+                       "aircraft are dropped), or go back to the editor?")
+            .arg(slotDescription(openSlot_), pathText(located.path), list),
+        {QStringLiteral("Overwrite"), QStringLiteral("Load the file's version"),
+         QStringLiteral("Go back")},
+        2, 2);
+    if (answer == 1) return {Outcome::FileVersion, {}};
+    if (answer != 0) return {Outcome::WentBack, {}};
+  }
+
+  const std::string error = writer_.write(located.path, first, bytes);
+  if (!error.empty()) {
+    // A write or flush that failed may still have changed the file (a flush fails after the
+    // bytes went in): what it holds now is this window's doing, not another program's, and
+    // saving again must not ask about it.
+    const record::RecordRead after = record::readRecordAt(located.path, first);
+    if (after.ok()) knownBytes_ = after.bytes;
+    return {Outcome::Failed, text(error)};
+  }
+
+  // The record is read back through a fresh open; what the file holds must be what was
+  // written, or the user is told that the save did not take.
+  const record::RecordRead back = record::readRecordAt(located.path, first);
+  QStringList mismatches;
+  if (back.ok()) {
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      const auto i = static_cast<std::size_t>(row - 1);
+      if (back.bytes[i] != bytes[i]) {
+        mismatches << QStringLiteral("byte %1: written %2, read back %3")
+                          .arg(row)
+                          .arg(bytes[i])
+                          .arg(back.bytes[i]);
+      }
+    }
+  }
+  // From here on the window knows the record as read back (or, when it could not be read, as
+  // written), so that saving again does not take this write for another program's change.
+  knownBytes_ = back.ok() ? back.bytes : bytes;
+  knownFirst_ = first;
+  // The loaded-value column shows the file as it now is, so the yellow marks of the saved
+  // edits go, even when no reload follows.
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    grid->setTextMatrix(row, kLoadedColumn,
+                        QString::number(knownBytes_[static_cast<std::size_t>(row - 1)]));
+  }
+  if (!back.ok() || !mismatches.isEmpty()) {
+    return {Outcome::Failed,
+            QStringLiteral("The record was written to \"%1\", but reading it back does not give "
+                           "the bytes written, so it may not be saved. Save again, and check the "
+                           "file.\n\n%2")
+                .arg(pathText(located.path),
+                     back.ok() ? QStringList(mismatches.mid(0, 8)).join(QLatin1Char('\n'))
+                               : text(back.error))};
+  }
+  return {Outcome::Written, {}};
+}
+
+RecordSession::Outcome RecordSession::settlePendingEdits(bool mayAsk) {
+  if (openSlot_ < 0) return {Outcome::Written, {}};
+  QString reason;
+  if (!commitTypedCode(&reason)) return {Outcome::Refused, reason};
+  if (!hasUnsavedChanges()) return {Outcome::Written, {}};
+  if (!state_.recordModified) {
+    // Edits made before the Script Maker was opened are not saved by themselves, nor dropped
+    // without a word.
+    if (!mayAsk) return {Outcome::NeedsQuestion, {}};
+    const int answer = ui::prompter().choose(
+        kTitle,
+        QStringLiteral("The changes to %1 are not saved in planes.dat. Save them, discard "
+                       "them, or go back to the editor?")
+            .arg(slotDescription(openSlot_)),
+        {QStringLiteral("Save to planes.dat"), QStringLiteral("Discard"),
+         QStringLiteral("Go back")},
+        0, 2);
+    if (answer == 1) return {Outcome::Discarded, {}};
+    if (answer != 0) return {Outcome::WentBack, {}};
+  }
+  return writeRecord(mayAsk);
+}
+
+void RecordSession::pick(int row) {
+  if (row < 0 || row >= record::kSlotCount) {
+    showOpenSlot();  // the highlight was taken away: no pick, the open aircraft stays lit
+    return;
+  }
+  const int from = openSlot_;
+  const bool pending = hasUnsavedChanges();
+  const Outcome settled = settlePendingEdits(true);
+  if (settled.status == Outcome::Refused || settled.status == Outcome::Failed) {
+    showError(QStringLiteral("The changes to %1 were not saved, so the pick of %2 was "
+                             "cancelled; your edits are kept.\n\n%3")
+                  .arg(slotDescription(from), slotDescription(row), settled.reason));
+  }
+  if (settled.status != Outcome::Written && settled.status != Outcome::FileVersion &&
+      settled.status != Outcome::Discarded) {
+    showOpenSlot();
+    return;
+  }
+  const bool saved = pending && settled.status == Outcome::Written;
+  QString error;
+  if (!loadSlot(row, &error)) {
+    if (saved) {
+      error = QStringLiteral("Your changes to %1 were saved to planes.dat.\n\n")
+                  .arg(slotDescription(from)) +
+              error;
+    }
+    showError(error);
+  }
+  showOpenSlot();
+}
+
+bool RecordSession::save() {
+  if (openSlot_ < 0) {
+    showError(
+        QStringLiteral("Nothing was saved: no aircraft is open. Pick one in the list "
+                       "first; values typed before then have no place in planes.dat."));
+    return false;
+  }
+  QString reason;
+  if (!commitTypedCode(&reason)) {
+    showError(QStringLiteral("Nothing was saved. ") + reason);
+    return false;
+  }
+  const int slot = openSlot_;
+  bool written = true;
+  if (hasUnsavedChanges()) {
+    const Outcome outcome = writeRecord(true);
+    switch (outcome.status) {
+      case Outcome::Written:
+        break;
+      case Outcome::FileVersion:
+        written = false;
+        break;
+      case Outcome::Refused:
+        showError(QStringLiteral("Nothing was saved. ") + outcome.reason);
+        return false;
+      case Outcome::Failed:
+        showError(QStringLiteral("The changes to %1 were not saved.\n\n%2")
+                      .arg(slotDescription(slot), outcome.reason));
+        return false;
+      default:
+        return false;
+    }
+  }
+  state_.recordModified = false;
+  // The record is read back, so that the grid and every editor show what the file holds.
+  QString error;
+  if (!loadSlot(slot, &error)) {
+    showError(written ? QStringLiteral("Your changes to %1 were saved to planes.dat, but "
+                                       "reading it back failed.\n\n%2")
+                            .arg(slotDescription(slot), error)
+                      : error);
+  }
+  showOpenSlot();
+  return written;
+}
+
+bool RecordSession::close() {
+  const Outcome settled = settlePendingEdits(true);
+  switch (settled.status) {
+    case Outcome::Written:
+    case Outcome::Discarded:
+      state_.recordModified = false;
+      return true;
+    case Outcome::WentBack:
+    case Outcome::NeedsQuestion:
+      return false;
+    case Outcome::FileVersion: {
+      // The file's version is read in and the window stays open to show it.
+      QString error;
+      if (!loadSlot(openSlot_, &error)) showError(error);
+      showOpenSlot();
+      return false;
+    }
+    case Outcome::Refused:
+    case Outcome::Failed:
+      break;
+  }
+  return ui::prompter().ask(
+      kTitle,
+      QStringLiteral("The changes to %1 could not be saved:\n\n%2\n\nClose Tolvane and lose "
+                     "them, or go back to the editor?")
+          .arg(slotDescription(openSlot_), settled.reason),
+      QStringLiteral("Close and lose the changes"), QStringLiteral("Go back to the editor"));
+}
+
+bool RecordSession::closeWithoutQuestions() {
+  const Outcome settled = settlePendingEdits(false);
+  return settled.status == Outcome::Written;
+}
+
+}  // namespace tolvane::app

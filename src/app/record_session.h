@@ -1,0 +1,96 @@
+// The life of the open aircraft record: loading it from planes.dat, the checks before it is
+// written back, saving it in place, and the questions a pick or a close asks about pending
+// edits. The window only wires its controls to it; every message goes through ui::prompter().
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <filesystem>
+
+#include "editors/window_controls.h"
+#include "editors/window_state.h"
+#include "record/record_file.h"
+
+namespace tolvane::editors {
+class IdentityEditor;
+}
+
+namespace tolvane::app {
+
+class RecordSession : public QObject {
+  Q_OBJECT
+ public:
+  RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
+                editors::IdentityEditor& identity, std::filesystem::path folder);
+
+  const std::filesystem::path& folder() const { return folder_; }
+  void setFolder(const std::filesystem::path& folder) { folder_ = folder; }
+
+  // The slot whose record the grid holds, or -1 before the first load.
+  int openSlot() const { return openSlot_; }
+  // Whether a value cell differs from the byte the window last read from or wrote to the file
+  // at its position (a cell that saving refuses always differs).
+  bool hasUnsavedChanges() const;
+
+  // One pick in the aircraft list (row -1: the highlight was taken away, which is no pick).
+  // Pending edits are saved into the record they were made in, or asked about, then the slot
+  // is loaded; a pick of the open aircraft rereads it. Afterwards the list highlights the open
+  // slot, whatever happened.
+  void pick(int row);
+
+  // "Save planes.dat": checks the record, writes it in place and rereads it. Returns true when
+  // the record was written, or when there was nothing to write.
+  bool save();
+
+  // A close by the user: saves pending edits or asks about them. Returns whether the window
+  // may close.
+  bool close();
+
+  // An end that cannot ask (a signal, the desktop session ending): pending edits are saved
+  // when that needs no question; otherwise the file is left as it is. Returns whether the
+  // edits are in the file (or there were none).
+  bool closeWithoutQuestions();
+
+ private:
+  struct Outcome {
+    enum Status {
+      Written,        // the record is in the file and read back as written
+      Refused,        // a check failed before the file was opened
+      Failed,         // the file could not be written or read back
+      WentBack,       // the user chose to go back to the editor
+      FileVersion,    // the user chose the file's version over the window's edits
+      Discarded,      // the user chose to discard the pending edits
+      NeedsQuestion,  // a question was needed but none may be asked
+    };
+    Status status;
+    QString reason;  // for Refused and Failed: what the user is told
+  };
+
+  // Loads slot s; returns false (with the reason in *error) when it cannot be read. The record
+  // is read before anything of the window changes.
+  bool loadSlot(int slot, QString* error);
+  // Writes the grid's record into planes.dat and records what the file now holds.
+  Outcome writeRecord(bool mayAsk);
+  // Commits a code typed without Enter; returns false with the reason when it cannot be.
+  bool commitTypedCode(QString* reason);
+  // Before a pick or a close: saves or asks about pending edits. Returns Written when the way
+  // is clear (nothing pending, saved, or discarded).
+  Outcome settlePendingEdits(bool mayAsk);
+  void showOpenSlot();
+  QString aircraftName(int slot) const;
+  QString slotDescription(int slot) const;
+  void showError(const QString& text) const;
+
+  const editors::WindowControls& c_;
+  editors::WindowState& state_;
+  editors::IdentityEditor& identity_;
+  std::filesystem::path folder_;
+  record::RecordWriter writer_;
+  // The bytes planes.dat held at the open record's positions when this window last read or
+  // wrote them: a save that finds other bytes there knows another program has changed them.
+  record::RecordBytes knownBytes_{};
+  std::int64_t knownFirst_ = 0;
+  int openSlot_ = -1;
+};
+
+}  // namespace tolvane::app

@@ -1,0 +1,142 @@
+#include "editors/record_fill.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "editors/performance_editor.h"
+#include "editors/text_rules.h"
+#include "record/charset.h"
+#include "record/fields.h"
+#include "record/layout.h"
+#include "record/numbers.h"
+#include "ui/byte_grid.h"
+#include "ui/controls.h"
+
+namespace tolvane::editors {
+namespace {
+
+using record::kValueColumn;
+
+QString character(std::uint8_t byte) {
+  const char32_t c = record::charFromByte(byte);
+  return QString::fromUcs4(&c, 1);
+}
+
+}  // namespace
+
+QString codeInGrid(const WindowControls& c) {
+  QString code;
+  for (int row = 165; row <= 168; ++row) {
+    const auto byte = record::cellByte(c.G1->textMatrix(row, kValueColumn).toStdString());
+    if (!byte) return {};
+    code += character(*byte);
+  }
+  return code;
+}
+
+void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
+  const bool wasFilling = state.filling;
+  state.filling = true;
+  ui::ByteGrid* grid = c.G1;
+
+  c.Text5->setText(codeInGrid(c));
+
+  // Flag boxes from bytes 5 to 8, highest box first. Each box is set straight to its bit, so
+  // that only a box whose state really changes raises its reaction. A pair stored with both
+  // bits set shows one of them, as the boxes can; the byte itself keeps both until the player
+  // clicks in that frame.
+  auto showFlags = [&](int row, QCheckBox* const* boxes, int count) {
+    const double value = cellValue(grid, row);
+    const auto bits = value >= 0 && value <= 255 ? static_cast<unsigned>(value) : 0u;
+    for (int i = count - 1; i >= 0; --i) {
+      boxes[i]->setCheckState(bits & (1u << i) ? Qt::Checked : Qt::Unchecked);
+    }
+  };
+  showFlags(5, c.Check1.data(), 8);
+  showFlags(6, c.Check2.data(), 8);
+  showFlags(7, c.Check3.data(), 8);
+  showFlags(8, c.Check4.data(), 6);
+
+  // Year and crew; the crew box shows both bytes, of which only byte 11 is ever written.
+  c.Text8->setText(padded(cellValue(grid, 10) * 256 + cellValue(grid, 9)));
+  c.Text7->setText(padded(cellValue(grid, 12) * 256 + cellValue(grid, 11)));
+
+  // Performance figures: unsigned 32-bit little-endian.
+  for (int i = 0; i < 15; ++i) {
+    const int first = 13 + 4 * i;
+    const double value = cellValue(grid, first) + 256.0 * cellValue(grid, first + 1) +
+                         65536.0 * cellValue(grid, first + 2) +
+                         16777216.0 * cellValue(grid, first + 3);
+    c.Text3[i]->setText(padded(value));
+  }
+  // Gun-group count, exactly as the cell holds it.
+  c.Text6->setText(grid->textMatrix(85, kValueColumn));
+
+  // Distance and speed captions.
+  for (int i = 8; i <= 14; ++i) c.Label9[i]->setCaption(lengthCaption(c.Text3[i]->text()));
+  for (int i = 0; i <= 3; ++i) c.Label10[i]->setCaption(speedCaption(c.Text3[i]->text()));
+
+  state.filling = wasFilling;
+}
+
+bool editedInGrid(int row) {
+  return record::fieldOfRow(row).editedInGrid;
+}
+
+QString refusalText(const WindowControls& c, const WindowState& state, int row) {
+  const record::Field& field = record::fieldOfRow(row);
+  const int first = field.firstRow;
+  const QString name = QString::fromStdString(field.name);
+  auto cell = [&c](int r) { return c.G1->textMatrix(r, kValueColumn); };
+
+  // The box in which the player typed this field's value, when it shows this field now and
+  // the cells still hold what it wrote.
+  const QLineEdit* box = nullptr;
+  if (first >= 13 && first <= 69) box = c.Text3[static_cast<std::size_t>((first - 13) / 4)];
+  if (first == 9) box = c.Text8;
+  if (first == 11) box = c.Text7;
+  if (first == 85) box = c.Text6;
+  if (state.gunGroupRow >= record::gunGroupFirstRow(1) && c.FGG->isVisibleTo(c.Frame1)) {
+    const int offset = first - state.gunGroupRow;
+    if (offset == 0) box = c.Text1;
+    if (offset == 4) box = c.Gundamage;
+    if (offset == 6) box = c.Text2;
+  }
+  bool boxHoldsIt = box != nullptr;
+  if (box == c.Text7) {
+    boxHoldsIt = box->text() == cell(row);
+  } else if (box) {
+    const double value = boxValue(box->text());
+    if (field.bytes == 4) {
+      const auto parts = record::split32(value);
+      for (int k = 0; k < 4; ++k)
+        boxHoldsIt = boxHoldsIt && numberText(parts[k]) == cell(first + k);
+    } else if (field.bytes == 2) {
+      const auto parts = record::split16(value);
+      for (int k = 0; k < 2; ++k)
+        boxHoldsIt = boxHoldsIt && numberText(parts[k]) == cell(first + k);
+    } else {
+      boxHoldsIt = numberText(value) == cell(first);
+    }
+  }
+  const QString highest = QString::fromStdString(record::numberToText(field.highest()));
+  if (boxHoldsIt) {
+    const QString typed = box->text().trimmed();
+    return QStringLiteral("%1: %2 is not possible; it takes 0 to %3.")
+        .arg(name, typed.isEmpty() ? QStringLiteral("an empty value") : typed, highest);
+  }
+  const QString typed = cell(row).trimmed();
+  const QString shown =
+      typed.isEmpty() ? QStringLiteral("an empty value") : QStringLiteral("\"%1\"").arg(cell(row));
+  if (field.bytes == 1) {
+    return QStringLiteral("%1: %2 is not possible; it takes 0 to %3.").arg(name, shown, highest);
+  }
+  return QStringLiteral("%1, byte %2: %3 is not possible; a byte takes 0 to 255.")
+      .arg(name)
+      .arg(row)
+      .arg(shown);
+}
+
+}  // namespace tolvane::editors
