@@ -1,6 +1,10 @@
 #include "app/main_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -71,7 +75,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   gunGroupEditor_ = std::make_unique<editors::GunGroupEditor>(controls_, state_);
   scriptMaker_ = std::make_unique<script::ScriptMaker>(controls_, state_,
                                                        QString::fromStdString(folder.string()));
-  session_ = std::make_unique<RecordSession>(controls_, state_, *identityEditor_, folder);
+  session_ = std::make_unique<RecordSession>(controls_, state_, *identityEditor_,
+                                             *gunGroupEditor_, folder);
+
+  createHistoryActions();
 
   connect(controls_.List1, &ui::PickList::picked, this, [this](int row) { session_->pick(row); });
   connect(controls_.Command3, &QPushButton::clicked, this, [this] { save(); });
@@ -97,6 +104,74 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+void MainWindow::createHistoryActions() {
+  undoAction_ = new QAction(QStringLiteral("Undo"), this);
+  undoAction_->setObjectName("UndoAction");
+  undoAction_->setShortcuts(QKeySequence::Undo);
+  redoAction_ = new QAction(QStringLiteral("Redo"), this);
+  redoAction_->setObjectName("RedoAction");
+  redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                             QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  revertAction_ = new QAction(QStringLiteral("Revert to planes.dat"), this);
+  revertAction_->setObjectName("RevertAction");
+  for (QAction* action : {undoAction_, redoAction_, revertAction_}) {
+    action->setShortcutContext(Qt::WindowShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    addAction(action);
+  }
+  connect(undoAction_, &QAction::triggered, this, [this] { session_->undo(); });
+  connect(redoAction_, &QAction::triggered, this, [this] { session_->redo(); });
+  connect(revertAction_, &QAction::triggered, this, [this] { session_->revert(); });
+
+  // The grid's own context menu holds the same entries.
+  controls_.G1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(controls_.G1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    showHistoryMenu(controls_.G1->viewport()->mapToGlobal(at));
+  });
+
+  // The window's history replaces the text boxes' own undo, so that Ctrl+Z takes back the
+  // last edit of the record wherever the focus is. The Script Maker's boxes hold no record
+  // values and keep their own.
+  for (QLineEdit* box : findChildren<QLineEdit*>()) {
+    if (!controls_.Frame3->isAncestorOf(box)) box->installEventFilter(this);
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* action : {undoAction_, redoAction_}) {
+      if (action->shortcuts().contains(pressed)) {
+        if (event->type() == QEvent::KeyPress) action->trigger();
+        // Not taken by the box: the window's shortcut runs.
+        event->ignore();
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
+  undoAction_->setEnabled(session_->canUndo());
+  redoAction_->setEnabled(session_->canRedo());
+  revertAction_->setEnabled(session_->openSlot() >= 0);
+  QMenu menu(this);
+  menu.setObjectName("HistoryMenu");
+  menu.addAction(undoAction_);
+  menu.addAction(redoAction_);
+  menu.addSeparator();
+  menu.addAction(revertAction_);
+  menu.exec(globalPosition);
+  // The shortcuts work whenever there is something to do; the menu alone shows the state.
+  for (QAction* action : {undoAction_, redoAction_, revertAction_}) action->setEnabled(true);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+  showHistoryMenu(event->globalPos());
 }
 
 void MainWindow::endWithoutQuestions() {

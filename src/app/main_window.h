@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QWidget>
+
+class QAction;
 #include <filesystem>
 #include <memory>
 
@@ -52,10 +54,24 @@ class MainWindow : public QWidget {
   // is; then the application quits.
   void endWithoutQuestions();
 
+  // The history's entries: Undo, Redo and Revert to planes.dat, with their shortcuts.
+  QAction* undoAction() const { return undoAction_; }
+  QAction* redoAction() const { return redoAction_; }
+  QAction* revertAction() const { return revertAction_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void createHistoryActions();
+  // The history's menu at a point of the screen, its entries greyed when they cannot run.
+  void showHistoryMenu(const QPoint& globalPosition);
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QAction* revertAction_ = nullptr;
+
   editors::WindowControls controls_;
   editors::WindowState state_;
   bool ending_ = false;

@@ -1,9 +1,12 @@
 #include "app/record_session.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <algorithm>
 #include <QLineEdit>
 #include <QStringList>
 
+#include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
 #include "editors/record_fill.h"
 #include "editors/text_rules.h"
@@ -38,8 +41,122 @@ const QString kTitle = QStringLiteral("Tolvane");
 }  // namespace
 
 RecordSession::RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                             editors::IdentityEditor& identity, std::filesystem::path folder)
-    : c_(controls), state_(state), identity_(identity), folder_(std::move(folder)) {}
+                             editors::IdentityEditor& identity,
+                             editors::GunGroupEditor& gunGroups, std::filesystem::path folder)
+    : c_(controls),
+      state_(state),
+      identity_(identity),
+      gunGroups_(gunGroups),
+      history_([this](const std::map<int, QString>& cells) { applyCells(cells); }),
+      folder_(std::move(folder)) {
+  connect(c_.G1, &ui::ByteGrid::valueChanged, this,
+          [this](int row, const QString& before, const QString& after) {
+            valueChanged(row, before, after);
+          });
+  // A run of typing ends when the focus leaves the box.
+  connect(qApp, &QApplication::focusChanged, this, [this] { history_.breakTypingRun(); });
+}
+
+void RecordSession::valueChanged(int row, const QString& before, const QString& after) {
+  if (loading_ || openSlot_ < 0 || history_.applying()) return;
+  // The boxes whose every change of text writes their cells: typing in one of them is one
+  // step until the focus leaves it or another control is used.
+  QWidget* focus = QApplication::focusWidget();
+  const bool typing = focus != nullptr &&
+                      (std::find(c_.Text3.begin(), c_.Text3.end(), focus) != c_.Text3.end() ||
+                       focus == c_.Text8 || focus == c_.Text7 || focus == c_.Text6 ||
+                       focus == c_.Text1 || focus == c_.Text2 || focus == c_.Gundamage);
+  history_.recordChange(row, before, after, focus, typing);
+}
+
+void RecordSession::refillEditors() {
+  editors::fillEditorsFromGrid(c_, state_);
+  for (int array = 0; array < 4; ++array) {
+    c_.F[static_cast<std::size_t>(array)]->setTitle(c_.G1->textMatrix(5 + array, kValueColumn));
+  }
+  if (c_.FGG->isVisibleTo(c_.Frame1)) gunGroups_.refill();
+  if (c_.Text4->isVisibleTo(c_.Text4->parentWidget())) {
+    c_.Text4->setText(c_.G1->textMatrix(c_.G1->row(), kValueColumn));
+  }
+}
+
+void RecordSession::applyCells(const std::map<int, QString>& cells) {
+  for (const auto& [row, text] : cells) c_.G1->setTextMatrix(row, kValueColumn, text);
+  refillEditors();
+  // An undo or a redo is an edit of the player's like any other.
+  state_.recordModified = true;
+}
+
+bool RecordSession::canUndo() {
+  history_.finishStep();
+  return history_.stack()->canUndo();
+}
+
+bool RecordSession::canRedo() {
+  history_.finishStep();
+  return history_.stack()->canRedo();
+}
+
+void RecordSession::undo() {
+  if (openSlot_ >= 0) history_.undo();
+}
+
+void RecordSession::redo() {
+  if (openSlot_ >= 0) history_.redo();
+}
+
+void RecordSession::applyValues(const QString& stepName, const std::map<int, QString>& values) {
+  CellChanges changes;
+  for (const auto& [row, text] : values) {
+    changes.emplace(row, CellChange{c_.G1->textMatrix(row, kValueColumn), text});
+  }
+  history_.pushStep(stepName, changes);
+}
+
+bool RecordSession::revert() {
+  if (openSlot_ < 0) return false;
+  history_.finishStep();
+  if (hasUnsavedChanges() &&
+      !ui::prompter().ask(kTitle,
+                          QStringLiteral("Revert %1 to the values in planes.dat? Your changes "
+                                         "are dropped from the grid; Undo brings them back.")
+                              .arg(slotDescription(openSlot_)),
+                          QStringLiteral("Revert"), QStringLiteral("Cancel"))) {
+    return false;
+  }
+  const record::Located located = record::locateDataFile(folder_);
+  record::RecordRead read;
+  if (located.ok()) read = record::readRecordAt(located.path, knownFirst_);
+  if (!located.ok() || !read.ok()) {
+    showError(QStringLiteral("%1 cannot be reverted: planes.dat in the folder \"%2\" cannot be "
+                             "read. Nothing was changed.\n\n%3")
+                  .arg(slotDescription(openSlot_), pathText(folder_),
+                       text(located.ok() ? read.error : located.error)));
+    return false;
+  }
+  // The window now knows the file's bytes as they are, and shows them as loaded.
+  knownBytes_ = read.bytes;
+  std::map<int, QString> values;
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    const QString byte = QString::number(read.bytes[static_cast<std::size_t>(row - 1)]);
+    {
+      const bool wasLoading = loading_;
+      loading_ = true;
+      c_.G1->setTextMatrix(row, kLoadedColumn, byte);
+      loading_ = wasLoading;
+    }
+    values[row] = byte;
+  }
+  for (int row = 165; row <= 168; ++row) {
+    const char32_t character =
+        record::charFromByte(read.bytes[static_cast<std::size_t>(row - 1)]);
+    c_.G1->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
+  }
+  applyValues(QStringLiteral("Revert to planes.dat"), values);
+  refillEditors();
+  state_.recordModified = false;
+  return true;
+}
 
 QString RecordSession::aircraftName(int slot) const {
   return QLatin1String(record::slotNames()[static_cast<std::size_t>(slot)]);
@@ -66,7 +183,7 @@ bool RecordSession::hasUnsavedChanges() const {
   return false;
 }
 
-bool RecordSession::loadSlot(int slot, QString* error) {
+bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   const record::Located located = record::locateDataFile(folder_);
   record::RecordRead read;
   if (located.ok()) read = record::readRecord(located.path, slot);
@@ -91,6 +208,13 @@ bool RecordSession::loadSlot(int slot, QString* error) {
 
   c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
 
+  if (keepHistory) {
+    history_.finishStep();
+    history_.breakTypingRun();
+  } else {
+    history_.clear();
+  }
+  loading_ = true;
   const std::int64_t base = record::bytePosition(slot, 0);
   for (int k = 1; k <= kRecordBytes; ++k) {
     const QString byte = QString::number(read.bytes[static_cast<std::size_t>(k - 1)]);
@@ -109,6 +233,7 @@ bool RecordSession::loadSlot(int slot, QString* error) {
   }
 
   editors::fillEditorsFromGrid(c, state_);
+  loading_ = false;
   c.Frame1->show();
   grid->setEnabled(true);
   state_.recordModified = false;
@@ -362,7 +487,7 @@ bool RecordSession::save() {
   state_.recordModified = false;
   // The record is read back, so that the grid and every editor show what the file holds.
   QString error;
-  if (!loadSlot(slot, &error)) {
+  if (!loadSlot(slot, &error, written)) {
     showError(written ? QStringLiteral("Your changes to %1 were saved to planes.dat, but "
                                        "reading it back failed.\n\n%2")
                             .arg(slotDescription(slot), error)

@@ -7,13 +7,15 @@
 #include <QString>
 #include <filesystem>
 
+#include "app/edit_history.h"
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
 #include "record/record_file.h"
 
 namespace tolvane::editors {
 class IdentityEditor;
-}
+class GunGroupEditor;
+}  // namespace tolvane::editors
 
 namespace tolvane::app {
 
@@ -21,7 +23,8 @@ class RecordSession : public QObject {
   Q_OBJECT
  public:
   RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                editors::IdentityEditor& identity, std::filesystem::path folder);
+                editors::IdentityEditor& identity, editors::GunGroupEditor& gunGroups,
+                std::filesystem::path folder);
 
   const std::filesystem::path& folder() const { return folder_; }
   void setFolder(const std::filesystem::path& folder) { folder_ = folder; }
@@ -51,6 +54,21 @@ class RecordSession : public QObject {
   // edits are in the file (or there were none).
   bool closeWithoutQuestions();
 
+  // The open record's history. Undo and redo put back every cell of a step and fill every
+  // editor from the grid; nothing reaches planes.dat until a save.
+  EditHistory& history() { return history_; }
+  bool canUndo();
+  bool canRedo();
+  void undo();
+  void redo();
+  // "Revert to planes.dat": rereads the open slot's bytes into the value cells as one step
+  // that undo takes back (no save). With unsaved changes it asks first. Returns whether it
+  // reverted.
+  bool revert();
+  // Puts values into the open record's value cells as one step (an applied script): the
+  // editors, captions and marks follow, and one undo takes them all back.
+  void applyValues(const QString& stepName, const std::map<int, QString>& values);
+
  private:
   struct Outcome {
     enum Status {
@@ -68,7 +86,8 @@ class RecordSession : public QObject {
 
   // Loads slot s; returns false (with the reason in *error) when it cannot be read. The record
   // is read before anything of the window changes.
-  bool loadSlot(int slot, QString* error);
+  // keepHistory: the reread after a save, which keeps the record's history.
+  bool loadSlot(int slot, QString* error, bool keepHistory = false);
   // Writes the grid's record into planes.dat and records what the file now holds.
   Outcome writeRecord(bool mayAsk);
   // Commits a code typed without Enter; returns false with the reason when it cannot be.
@@ -77,6 +96,10 @@ class RecordSession : public QObject {
   // is clear (nothing pending, saved, or discarded).
   Outcome settlePendingEdits(bool mayAsk);
   void showOpenSlot();
+  // Value cells set by an undo or a redo: the cells, then every editor from the grid.
+  void applyCells(const std::map<int, QString>& cells);
+  void refillEditors();
+  void valueChanged(int row, const QString& before, const QString& after);
   QString aircraftName(int slot) const;
   QString slotDescription(int slot) const;
   void showError(const QString& text) const;
@@ -84,6 +107,9 @@ class RecordSession : public QObject {
   const editors::WindowControls& c_;
   editors::WindowState& state_;
   editors::IdentityEditor& identity_;
+  editors::GunGroupEditor& gunGroups_;
+  EditHistory history_;
+  bool loading_ = false;  // a load writes the cells: not an edit
   std::filesystem::path folder_;
   record::RecordWriter writer_;
   // The bytes planes.dat held at the open record's positions when this window last read or

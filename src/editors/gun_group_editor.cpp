@@ -105,6 +105,16 @@ void GunGroupEditor::selectGroup(int n) {
   c_.G1->setTopRow(state_.gunGroupRow);
   c_.G1->refresh();
 
+  refill();
+
+  c_.Text2->show();
+  c_.FGG->show();
+  c_.FGC->show();
+  c_.FGS->show();
+}
+
+void GunGroupEditor::refill() {
+  if (!groupChosen()) return;
   const int s = state_.gunGroupRow;
   {
     const QSignalBlocker blocker(c_.Text1);
@@ -116,11 +126,6 @@ void GunGroupEditor::selectGroup(int n) {
   fillSound();
   fillSmoke();
   refreshMarks();
-
-  c_.Text2->show();
-  c_.FGG->show();
-  c_.FGC->show();
-  c_.FGS->show();
 }
 
 void GunGroupEditor::fillPosition() {

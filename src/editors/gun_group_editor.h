@@ -23,6 +23,9 @@ class GunGroupEditor : public QObject {
   // A click on group button n (1..6): remembers the group, scrolls the grid to its first row
   // and fills the detail frames from the grid, writing nothing.
   void selectGroup(int n);
+  // Fills the group on view again from the grid (after an undo), writing nothing and leaving
+  // the grid where it is.
+  void refill();
 
  private:
   // Fills of the detail editors from the grid; they raise no reaction.

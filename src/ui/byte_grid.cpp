@@ -69,11 +69,13 @@ const QString& ByteGridModel::text(int row, int column) const {
 bool ByteGridModel::setText(int row, int column, const QString& text) {
   QString& cell = cells_[row * columns_ + column];
   if (cell == text) return false;
+  const QString before = cell;
   cell = text;
   // The value cell's colour depends on the position, loaded and value cells of its row.
   const int first = column == kValueColumn || isFixedColumn(column) ? 0 : column;
   const int last = column == kValueColumn || isFixedColumn(column) ? kValueColumn : column;
   emit dataChanged(index(row, first), index(row, last));
+  emit cellTextChanged(row, column, before, text);
   return true;
 }
 
@@ -154,6 +156,10 @@ ByteGrid::ByteGrid(QWidget* parent)
   setTextElideMode(Qt::ElideNone);
   horizontalHeader()->setMinimumSectionSize(4);
   fitRowsToFont();
+  connect(model_, &ByteGridModel::cellTextChanged, this,
+          [this](int row, int column, const QString& before, const QString& after) {
+            if (column == kValueColumn) emit valueChanged(row, before, after);
+          });
   connect(this, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& index) { emit cellClicked(index.row(), index.column()); });
 }

@@ -26,6 +26,10 @@ class ByteGridModel : public QAbstractTableModel {
   // Replaces a cell's text; returns false when the text was already that.
   bool setText(int row, int column, const QString& text);
 
+ signals:
+  // A cell's text changed (raised after the change, with the text it had before).
+  void cellTextChanged(int row, int column, const QString& before, const QString& after);
+
  private:
   int rows_;
   int columns_;
@@ -61,6 +65,8 @@ class ByteGrid : public QTableView {
  signals:
   // Raised when the user clicks a cell, after the current row has been set to its row.
   void cellClicked(int row, int column);
+  // A value cell's text changed, by any writer.
+  void valueChanged(int row, const QString& before, const QString& after);
 
  protected:
   void changeEvent(QEvent* event) override;
