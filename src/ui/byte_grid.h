@@ -61,6 +61,9 @@ class ByteGrid : public QTableView {
   // Whether a value cell holds text that saving would refuse.
   bool valueCellRefused(int row) const;
 
+  // Scrolls a cell into view, clear of the fixed columns; a fixed cell only up or down.
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
  signals:
   // Raised when the user clicks a cell, after the current row has been set to its row.
   void cellClicked(int row, int column);
@@ -68,7 +71,6 @@ class ByteGrid : public QTableView {
  protected:
   void changeEvent(QEvent* event) override;
   bool viewportEvent(QEvent* event) override;
-  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
  private:
   void fitRowsToFont();

@@ -180,15 +180,18 @@ InputHook::InputHook(QWidget* target) : QObject(target) {
   target->installEventFilter(this);
 }
 
-int characterCode(int key, const QString& text) {
+int characterCode(int key, const QString& text, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_Return || key == Qt::Key_Enter) return 13;
   if (key == Qt::Key_Backspace) return 8;
   // Tab and Escape move the focus or close things; they type nothing into a box.
   if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape) return -1;
   if (text.isEmpty()) return -1;
+  // Ctrl combinations select, paste or run commands; a box types nothing for them. (Ctrl
+  // with Alt is AltGr on some systems, which does type.)
+  const Qt::KeyboardModifiers command = modifiers & (Qt::ControlModifier | Qt::MetaModifier);
+  if (command && !(modifiers & Qt::AltModifier)) return -1;
   const QChar c = text.at(0);
-  // Control combinations (Ctrl+A, Ctrl+V) and Delete carry control characters: they edit or
-  // move, but type no character.
+  // Delete and control characters edit or move, but type no character.
   if (c.category() == QChar::Other_Control) return -1;
   if (c.isHighSurrogate() && text.size() > 1)
     return static_cast<int>(QChar::surrogateToUcs4(c, text.at(1)));
@@ -198,7 +201,7 @@ int characterCode(int key, const QString& text) {
 bool InputHook::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const int code = characterCode(key->key(), key->text());
+    const int code = characterCode(key->key(), key->text(), key->modifiers());
     if (code >= 0) emit keyPressed(code);
   } else if (event->type() == QEvent::MouseButtonPress &&
              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
