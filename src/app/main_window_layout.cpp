@@ -107,7 +107,8 @@ void nameControls(const editors::WindowControls& c) {
   for (int i = 0; i < 15; ++i) name(c.Text3[i], c.Label4[i == 0 ? 15 : i]->text());
   name(c.Text5, c.Label6->text());
   name(c.Frame1, c.Frame1->title());
-  for (int n : c.Option4->indexes()) name(c.Option4->button(n), QStringLiteral("Gun group %1").arg(n));
+  for (int n : c.Option4->indexes())
+    name(c.Option4->button(n), QStringLiteral("Gun group %1").arg(n));
   name(c.Text6, "Number of gun groups");
   name(c.FGG, "Gun group");
   for (int i : c.Option1->indexes()) {
@@ -419,9 +420,8 @@ editors::WindowControls createControls(QWidget* w) {
   auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), w);
   save->setObjectName("SaveShortcut");
   save->setContext(Qt::WindowShortcut);
-  QObject::connect(save, &QShortcut::activated, c.Command3, [button = c.Command3] {
-    button->click();
-  });
+  QObject::connect(save, &QShortcut::activated, c.Command3,
+                   [button = c.Command3] { button->click(); });
 
   return c;
 }

@@ -1,7 +1,5 @@
 #include "ui/controls.h"
 
-#include <algorithm>
-
 #include <QEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -13,6 +11,7 @@
 #include <QStyleOptionFrame>
 #include <QToolTip>
 #include <QWidget>
+#include <algorithm>
 
 namespace tolvane::ui {
 namespace {
@@ -125,8 +124,8 @@ bool OptionArray::eventFilter(QObject* watched, QEvent* event) {
       return false;
   }
   const QList<int> order = buttons_.keys();
-  const int from = static_cast<int>(order.indexOf(buttons_.key(static_cast<OptionButton*>(watched),
-                                                                -1)));
+  const int from =
+      static_cast<int>(order.indexOf(buttons_.key(static_cast<OptionButton*>(watched), -1)));
   if (from < 0) return false;
   // The next button that can take the focus, going round the ends.
   const int count = static_cast<int>(order.size());

@@ -105,8 +105,7 @@ InputHook* inputHook(QWidget* target);
 // Character code of a key event in the sense of a key-press reaction: the character typed,
 // 13 for Enter and 8 for Backspace, or -1 for keys that type nothing (Tab, Escape, arrows,
 // function keys, modifiers, and Ctrl combinations such as Ctrl+A or Ctrl+S).
-int characterCode(int key, const QString& text,
-                  Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+int characterCode(int key, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // Makes a text box show its whole text in its tooltip while the text is too long to be seen
 // whole in the box. A tooltip set on the box (a note on its value) is shown below the text.

@@ -81,12 +81,16 @@ class KeyboardTest : public QObject {
       }
     }
     for (int i = 0; i < 6; ++i) expected << member("Check4", i);
-    expected << "Text8" << "Text7";
+    expected << "Text8"
+             << "Text7";
     for (int i : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 7, 6, 5}) expected << member("Text3", i);
-    expected << "Text5" << tabStop(c.Option4, "Option4") << "Text6"
-             << tabStop(c.Option1, "Option1") << "smoke" << "Text1" << "Text2"
-             << tabStop(c.Option2, "Option2") << "Gundamage" << tabStop(c.Option3, "Option3")
-             << "Command3" << "Command2" << "Command1";
+    expected << "Text5" << tabStop(c.Option4, "Option4") << "Text6" << tabStop(c.Option1, "Option1")
+             << "smoke"
+             << "Text1"
+             << "Text2" << tabStop(c.Option2, "Option2") << "Gundamage"
+             << tabStop(c.Option3, "Option3") << "Command3"
+             << "Command2"
+             << "Command1";
 
     c.List1->setFocus();
     QStringList forward = {focusName()};
@@ -117,7 +121,7 @@ class KeyboardTest : public QObject {
       press(Qt::Key_Tab);
       seen << focusName();
     }
-    const QStringList expected = {"Text9", "List2", "Text11", "Text10",
+    const QStringList expected = {"Text9", "List2",  "Text11",   "Text10",
                                   "Dir1",  "Text12", "Command4", "Command5"};
     QCOMPARE(seen, expected);
     // Tab in the description moves on rather than typing a tab into the script.
@@ -255,21 +259,36 @@ class KeyboardTest : public QObject {
   void controlsAreNamedFromTheirCaptions_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name");
-    QTest::newRow("list") << "List1" << "Aircraft";
-    QTest::newRow("year") << "Text8" << "Year";
-    QTest::newRow("crew") << "Text7" << "Crew";
-    QTest::newRow("stall speed") << "Text3(0)" << "Stall speed";
-    QTest::newRow("cruise speed") << "Text3(1)" << "Cruise speed";
-    QTest::newRow("collision radius") << "Text3(14)" << "Collision radius";
-    QTest::newRow("code") << "Text5" << "Code";
-    QTest::newRow("number of guns") << "Text1" << "Number";
-    QTest::newRow("ammunition") << "Text2" << "Ammo Count";
-    QTest::newRow("flag") << "Check1(1)" << "Bomber";
-    QTest::newRow("gun group") << "Option4(3)" << "Gun group 3";
-    QTest::newRow("type") << "Option2(12)" << "20 mm Cannon";
-    QTest::newRow("sound") << "Option3(2)" << "20 mm Cannon sound";
-    QTest::newRow("save") << "Command3" << "Save planes.dat";
-    QTest::newRow("script name") << "Text9" << "Aircraft Name";
+    QTest::newRow("list") << "List1"
+                          << "Aircraft";
+    QTest::newRow("year") << "Text8"
+                          << "Year";
+    QTest::newRow("crew") << "Text7"
+                          << "Crew";
+    QTest::newRow("stall speed") << "Text3(0)"
+                                 << "Stall speed";
+    QTest::newRow("cruise speed") << "Text3(1)"
+                                  << "Cruise speed";
+    QTest::newRow("collision radius") << "Text3(14)"
+                                      << "Collision radius";
+    QTest::newRow("code") << "Text5"
+                          << "Code";
+    QTest::newRow("number of guns") << "Text1"
+                                    << "Number";
+    QTest::newRow("ammunition") << "Text2"
+                                << "Ammo Count";
+    QTest::newRow("flag") << "Check1(1)"
+                          << "Bomber";
+    QTest::newRow("gun group") << "Option4(3)"
+                               << "Gun group 3";
+    QTest::newRow("type") << "Option2(12)"
+                          << "20 mm Cannon";
+    QTest::newRow("sound") << "Option3(2)"
+                           << "20 mm Cannon sound";
+    QTest::newRow("save") << "Command3"
+                          << "Save planes.dat";
+    QTest::newRow("script name") << "Text9"
+                                 << "Aircraft Name";
   }
   void controlsAreNamedFromTheirCaptions() {
     QFETCH(QString, control);
