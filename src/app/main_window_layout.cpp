@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <vector>
 
 #include "record/layout.h"
 #include "ui/byte_grid.h"
@@ -80,6 +82,87 @@ ui::OptionButton* option(ui::OptionArray* array, QWidget* parent, const char* na
 void fillSlotList(QListWidget* list) {
   list->clear();
   for (const char* name : record::slotNames()) list->addItem(QString::fromLatin1(name));
+}
+
+void name(QWidget* widget, const QString& accessibleName) {
+  widget->setAccessibleName(accessibleName);
+}
+
+// Names every control for screen readers, from its caption or from the label beside it.
+void nameControls(const editors::WindowControls& c) {
+  name(c.List1, "Aircraft");
+  name(c.G1, "Record bytes");
+  name(c.Text4, "Byte value");
+  for (QPushButton* b : {c.Command1, c.Command2, c.Command3, c.Command4, c.Command5}) {
+    name(b, b->text());
+  }
+  for (int i = 0; i < 4; ++i) name(c.F[i], QStringLiteral("Flags %1").arg(i + 1));
+  for (const auto* boxes : {&c.Check1, &c.Check2, &c.Check3}) {
+    for (QCheckBox* b : *boxes) name(b, b->text());
+  }
+  for (QCheckBox* b : c.Check4) name(b, b->text());
+  name(c.Text8, c.Label2_1->text());
+  name(c.Text7, c.Label12->text());
+  name(c.Frame2, "Performance");
+  // Box 0 (the stall speed) has its caption at index 15; index 0 is the ammunition's.
+  for (int i = 0; i < 15; ++i) name(c.Text3[i], c.Label4[i == 0 ? 15 : i]->text());
+  name(c.Text5, c.Label6->text());
+  name(c.Frame1, c.Frame1->title());
+  for (int n : c.Option4->indexes())
+    name(c.Option4->button(n), QStringLiteral("Gun group %1").arg(n));
+  name(c.Text6, "Number of gun groups");
+  name(c.FGG, "Gun group");
+  for (int i : c.Option1->indexes()) {
+    name(c.Option1->button(i), c.Option1->button(i)->text());
+    c.Option1->button(i)->setAccessibleDescription("Gun position");
+  }
+  name(c.smoke, c.smoke->text());
+  name(c.Text1, c.Label1_0->text());
+  name(c.Text2, c.Label4[0]->text());
+  name(c.FGC, "Gun type and damage");
+  for (int k : c.Option2->indexes()) {
+    name(c.Option2->button(k), c.Option2->button(k)->text());
+    c.Option2->button(k)->setAccessibleDescription("Gun type");
+  }
+  name(c.Gundamage, "Damage value");
+  name(c.FGS, c.FGS->title());
+  for (int k : c.Option3->indexes()) {
+    name(c.Option3->button(k), c.Option3->button(k)->text() + QStringLiteral(" sound"));
+  }
+  name(c.Frame3, c.Frame3->title());
+  name(c.Text9, c.Label11->text());
+  name(c.List2, "Slot");
+  name(c.Text11, "Pnames string name");
+  name(c.Text10, c.Label13->text());
+  name(c.Dir1, "Parent folder");
+  name(c.Text12, "Save in folder");
+}
+
+// Tab goes through the window as it reads: list, grid and byte editor, flags, year and crew,
+// the performance figures column by column, the code, the gun-group panel, then the buttons.
+// The Script Maker's controls follow its button. Hidden controls are passed over.
+void orderTabs(const editors::WindowControls& c) {
+  std::vector<QWidget*> order = {c.List1, c.G1, c.Text4};
+  for (const auto* boxes : {&c.Check1, &c.Check2, &c.Check3}) {
+    order.insert(order.end(), boxes->begin(), boxes->end());
+  }
+  order.insert(order.end(), c.Check4.begin(), c.Check4.end());
+  order.insert(order.end(), {c.Text8, c.Text7});
+  for (int i : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 7, 6, 5}) order.push_back(c.Text3[i]);
+  order.push_back(c.Text5);
+  auto options = [&order](const ui::OptionArray* array) {
+    for (int i : array->indexes()) order.push_back(array->button(i));
+  };
+  options(c.Option4);
+  order.push_back(c.Text6);
+  options(c.Option1);
+  order.insert(order.end(), {c.smoke, c.Text1, c.Text2});
+  options(c.Option2);
+  order.push_back(c.Gundamage);
+  options(c.Option3);
+  order.insert(order.end(), {c.Command3, c.Command2, c.Text9, c.List2, c.Text11, c.Text10, c.Dir1,
+                             c.Text12, c.Command4, c.Command5, c.Command1});
+  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 }  // namespace
@@ -327,6 +410,19 @@ editors::WindowControls createControls(QWidget* w) {
   c.Label18->hide();
   c.Frame3->hide();
   c.Frame3->raise();
+
+  // Keyboard use: Tab leaves the description box rather than typing a tab into it (nothing
+  // else would let the keyboard out), a box too narrow for its value shows the whole value in
+  // its tooltip, and Ctrl+S saves from anywhere in the window.
+  c.Text10->setTabChangesFocus(true);
+  for (QLineEdit* box : w->findChildren<QLineEdit*>()) ui::showFullTextInToolTip(box);
+  nameControls(c);
+  orderTabs(c);
+  auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), w);
+  save->setObjectName("SaveShortcut");
+  save->setContext(Qt::WindowShortcut);
+  QObject::connect(save, &QShortcut::activated, c.Command3,
+                   [button = c.Command3] { button->click(); });
 
   return c;
 }

@@ -4,6 +4,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
@@ -47,6 +48,39 @@ class CompactDelegate : public QStyledItemDelegate {
                       text);
     painter->restore();
   }
+};
+
+// Mouse presses and clicks of a button other than the left one: they open menus, and neither
+// select a cell nor count as a click on it.
+bool otherButton(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      return static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton;
+    default:
+      return false;
+  }
+}
+
+// The view of the fixed columns laid over the grid. It never takes the focus (the grid keeps
+// it), and passes the same mouse buttons as the grid.
+class FixedColumnsView : public QTableView {
+ public:
+  explicit FixedColumnsView(QWidget* grid) : QTableView(grid), grid_(grid) {}
+
+ protected:
+  bool viewportEvent(QEvent* event) override {
+    if (otherButton(event)) {
+      event->ignore();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress) grid_->setFocus(Qt::MouseFocusReason);
+    return QTableView::viewportEvent(event);
+  }
+
+ private:
+  QWidget* grid_;
 };
 
 }  // namespace
@@ -137,8 +171,12 @@ Qt::ItemFlags ByteGridModel::flags(const QModelIndex& index) const {
 }
 
 ByteGrid::ByteGrid(QWidget* parent)
-    : QTableView(parent), model_(new ByteGridModel(record::kGridRows, record::kGridColumns, this)) {
+    : QTableView(parent),
+      model_(new ByteGridModel(record::kGridRows, record::kGridColumns, this)),
+      fixed_(new FixedColumnsView(this)) {
   setModel(model_);
+  // Arrows move from cell to cell; Tab and Shift+Tab go on to the next control.
+  setTabKeyNavigation(false);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -155,13 +193,89 @@ ByteGrid::ByteGrid(QWidget* parent)
   setItemDelegate(new CompactDelegate(this));
   setTextElideMode(Qt::ElideNone);
   horizontalHeader()->setMinimumSectionSize(4);
+
+  // The fixed columns: the same cells and selection, only columns 0 and 1 shown, no scroll
+  // bars of their own; the grid's vertical scrolling drives theirs.
+  fixed_->setObjectName(QStringLiteral("G1FixedColumns"));
+  fixed_->setModel(model_);
+  fixed_->setSelectionModel(selectionModel());
+  fixed_->setSelectionBehavior(QAbstractItemView::SelectItems);
+  fixed_->setSelectionMode(QAbstractItemView::SingleSelection);
+  fixed_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  fixed_->setFocusPolicy(Qt::NoFocus);
+  fixed_->setFrameShape(QFrame::NoFrame);
+  fixed_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  fixed_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  fixed_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  fixed_->setWordWrap(false);
+  fixed_->setCornerButtonEnabled(false);
+  fixed_->setTextElideMode(Qt::ElideNone);
+  fixed_->setItemDelegate(new CompactDelegate(fixed_));
+  fixed_->verticalHeader()->hide();
+  fixed_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  fixed_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  fixed_->horizontalHeader()->setHighlightSections(false);
+  fixed_->horizontalHeader()->setSectionsClickable(false);
+  fixed_->horizontalHeader()->setMinimumSectionSize(4);
+  fixed_->setRowHidden(0, true);
+  for (int column = 0; column < record::kGridColumns; ++column) {
+    fixed_->setColumnHidden(column, !isFixedColumn(column));
+    if (isFixedColumn(column)) fixed_->setColumnWidth(column, columnWidth(column));
+  }
+  viewport()->stackUnder(fixed_);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int column, int, int width) {
+            if (!isFixedColumn(column)) return;
+            fixed_->setColumnWidth(column, width);
+            placeFixedColumns();
+          });
+  connect(verticalScrollBar(), &QAbstractSlider::valueChanged, fixed_->verticalScrollBar(),
+          &QAbstractSlider::setValue);
+  connect(fixed_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+          &QAbstractSlider::setValue);
+
   fitRowsToFont();
   connect(model_, &ByteGridModel::cellTextChanged, this,
           [this](int row, int column, const QString& before, const QString& after) {
             if (column == kValueColumn) emit valueChanged(row, before, after);
           });
-  connect(this, &QAbstractItemView::clicked, this,
-          [this](const QModelIndex& index) { emit cellClicked(index.row(), index.column()); });
+  auto click = [this](const QModelIndex& index) { emit cellClicked(index.row(), index.column()); };
+  connect(this, &QAbstractItemView::clicked, this, click);
+  connect(fixed_, &QAbstractItemView::clicked, this, click);
+  placeFixedColumns();
+}
+
+int ByteGrid::fixedWidth() const {
+  return columnWidth(kPositionColumn) + columnWidth(kLoadedColumn);
+}
+
+void ByteGrid::placeFixedColumns() {
+  fixed_->setGeometry(frameWidth(), frameWidth(), fixedWidth(),
+                      viewport()->height() + horizontalHeader()->height());
+}
+
+bool ByteGrid::viewportEvent(QEvent* event) {
+  if (otherButton(event)) {
+    event->ignore();
+    return true;
+  }
+  if (event->type() == QEvent::Resize) placeFixedColumns();
+  return QTableView::viewportEvent(event);
+}
+
+void ByteGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  if (!index.isValid()) return;
+  if (isFixedColumn(index.column())) {
+    // Fixed cells are always in view sideways: only scroll up or down to them.
+    const int sideways = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(sideways);
+    return;
+  }
+  QTableView::scrollTo(index, hint);
+  // A cell partly under the fixed columns is brought out from under them.
+  const int covered = fixedWidth() - visualRect(index).left();
+  if (covered > 0) horizontalScrollBar()->setValue(horizontalScrollBar()->value() - covered);
 }
 
 int ByteGrid::rows() const {
@@ -205,9 +319,12 @@ int ByteGrid::topRow() const {
 
 void ByteGrid::fitRowsToFont() {
   const int height = fontMetrics().height() + 2;
-  verticalHeader()->setMinimumSectionSize(height);
-  verticalHeader()->setDefaultSectionSize(height);
-  horizontalHeader()->setFixedHeight(height);
+  for (QTableView* view : {static_cast<QTableView*>(this), fixed_}) {
+    view->verticalHeader()->setMinimumSectionSize(height);
+    view->verticalHeader()->setDefaultSectionSize(height);
+    view->horizontalHeader()->setFixedHeight(height);
+  }
+  placeFixedColumns();
 }
 
 void ByteGrid::changeEvent(QEvent* event) {
@@ -221,6 +338,7 @@ void ByteGrid::setColWidthTwips(int column, int twips) {
 
 void ByteGrid::refresh() {
   viewport()->update();
+  fixed_->viewport()->update();
 }
 
 bool ByteGrid::valueCellRefused(int row) const {

@@ -1,7 +1,10 @@
 // The byte grid: 169 rows by 5 columns of text cells over a Qt table view. Row 0 is the fixed
-// header row (shown as the view's empty header), columns 0 and 1 are drawn as fixed columns.
-// Value cells are coloured from their text: red when saving would refuse them, yellow when
-// they differ from the loaded value.
+// header row (shown as the view's empty header). Columns 0 and 1 are fixed columns: a second
+// view over the same cells lies on top of them and scrolls only up and down, so they stay in
+// place while columns 2 to 4 scroll sideways under them. Value cells are coloured from their
+// text: red when saving would refuse them, yellow when they differ from the loaded value.
+// Only the left mouse button selects and clicks; the keyboard's arrows move inside the grid
+// and Tab leaves it.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -62,6 +65,9 @@ class ByteGrid : public QTableView {
   // Whether a value cell holds text that saving would refuse.
   bool valueCellRefused(int row) const;
 
+  // Scrolls a cell into view, clear of the fixed columns; a fixed cell only up or down.
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
  signals:
   // Raised when the user clicks a cell, after the current row has been set to its row.
   void cellClicked(int row, int column);
@@ -70,10 +76,14 @@ class ByteGrid : public QTableView {
 
  protected:
   void changeEvent(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void fitRowsToFont();
+  void placeFixedColumns();
+  int fixedWidth() const;
   ByteGridModel* model_;
+  QTableView* fixed_;
 };
 
 }  // namespace tolvane::ui

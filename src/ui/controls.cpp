@@ -1,18 +1,81 @@
 #include "ui/controls.h"
 
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QToolTip>
 #include <QWidget>
+#include <algorithm>
 
 namespace tolvane::ui {
+namespace {
 
-CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {}
+// A tooltip that shows a whole text, with the widget's own tooltip (if any) below it.
+QString withOwnTip(const QString& whole, const QString& own) {
+  return own.isEmpty() ? whole : whole + QStringLiteral("\n") + own;
+}
+
+// Shows the whole text of a line edit in its tooltip while the box is too narrow for it.
+class FullTextTip : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (!box || textFits(box)) return false;  // the box's own tooltip, if any, as usual
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), fullTextToolTip(box), box);
+    return true;
+  }
+};
+
+}  // namespace
+
+CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {
+  // Captions are values and paths, never markup.
+  setTextFormat(Qt::PlainText);
+}
 
 void CaptionLabel::setCaption(const QString& caption) {
   if (caption == text()) return;
   setText(caption);
   emit captionChanged(caption);
+}
+
+bool CaptionLabel::captionFits() const {
+  const int available = contentsRect().width() - 2 * margin() - std::max(0, indent());
+  return fontMetrics().horizontalAdvance(text()) <= available;
+}
+
+bool CaptionLabel::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && !captionFits()) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), withOwnTip(text(), toolTip()), this);
+    return true;
+  }
+  return QLabel::event(event);
+}
+
+void CaptionLabel::paintEvent(QPaintEvent* event) {
+  if (wordWrap() || captionFits()) {
+    QLabel::paintEvent(event);
+    return;
+  }
+  // Too long: drawn cut short with an ellipsis; the tooltip has the whole caption.
+  QPainter painter(this);
+  drawFrame(&painter);
+  const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+  const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+  style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()),
+                        palette(), isEnabled(), shown, foregroundRole());
 }
 
 OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {
@@ -29,6 +92,52 @@ void OptionArray::add(int index, OptionButton* button) {
   buttons_.insert(index, button);
   connect(button, &QAbstractButton::toggled, this,
           [this, index](bool checked) { onToggled(index, checked); });
+  button->installEventFilter(this);
+  updateTabStop();
+}
+
+void OptionArray::updateTabStop() {
+  // Only one button takes the focus from Tab: the selected one, else the first. The others
+  // still take it from a click and from the arrow keys.
+  int stop = selected();
+  if (stop < 0 && !buttons_.isEmpty()) stop = buttons_.firstKey();
+  for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it) {
+    it.value()->setFocusPolicy(it.key() == stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
+bool OptionArray::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  int step = 0;
+  switch (key->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+      step = -1;
+      break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+      step = 1;
+      break;
+    default:
+      return false;
+  }
+  const QList<int> order = buttons_.keys();
+  const int from =
+      static_cast<int>(order.indexOf(buttons_.key(static_cast<OptionButton*>(watched), -1)));
+  if (from < 0) return false;
+  // The next button that can take the focus, going round the ends.
+  const int count = static_cast<int>(order.size());
+  for (int n = 1; n < count; ++n) {
+    const int index = order[((from + step * n) % count + count) % count];
+    OptionButton* next = buttons_.value(index);
+    if (!next->isEnabled() || !next->isVisible()) continue;
+    next->setFocus(Qt::TabFocusReason);
+    select(index);
+    break;
+  }
+  return true;
 }
 
 int OptionArray::selected() const {
@@ -46,6 +155,7 @@ void OptionArray::onToggled(int index, bool checked) {
       it.value()->setChecked(false);
     }
   }
+  updateTabStop();
   emit optionClicked(index);
 }
 
@@ -58,6 +168,7 @@ void OptionArray::showSelected(int index) {
     const QSignalBlocker blocker(it.value());
     it.value()->setChecked(it.key() == index);
   }
+  updateTabStop();
 }
 
 void OptionArray::clear() {
@@ -68,13 +179,19 @@ InputHook::InputHook(QWidget* target) : QObject(target) {
   target->installEventFilter(this);
 }
 
-int characterCode(int key, const QString& text) {
+int characterCode(int key, const QString& text, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_Return || key == Qt::Key_Enter) return 13;
   if (key == Qt::Key_Backspace) return 8;
-  if (key == Qt::Key_Escape) return 27;
-  if (key == Qt::Key_Tab) return 9;
+  // Tab and Escape move the focus or close things; they type nothing into a box.
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape) return -1;
   if (text.isEmpty()) return -1;
+  // Ctrl combinations select, paste or run commands; a box types nothing for them. (Ctrl
+  // with Alt is AltGr on some systems, which does type.)
+  const Qt::KeyboardModifiers command = modifiers & (Qt::ControlModifier | Qt::MetaModifier);
+  if (command && !(modifiers & Qt::AltModifier)) return -1;
   const QChar c = text.at(0);
+  // Delete and control characters edit or move, but type no character.
+  if (c.category() == QChar::Other_Control) return -1;
   if (c.isHighSurrogate() && text.size() > 1)
     return static_cast<int>(QChar::surrogateToUcs4(c, text.at(1)));
   return c.unicode();
@@ -83,9 +200,10 @@ int characterCode(int key, const QString& text) {
 bool InputHook::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const int code = characterCode(key->key(), key->text());
+    const int code = characterCode(key->key(), key->text(), key->modifiers());
     if (code >= 0) emit keyPressed(code);
-  } else if (event->type() == QEvent::MouseButtonPress) {
+  } else if (event->type() == QEvent::MouseButtonPress &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     emit clicked();
   }
   return QObject::eventFilter(watched, event);
@@ -96,6 +214,30 @@ InputHook* inputHook(QWidget* target) {
     return existing;
   }
   return new InputHook(target);
+}
+
+void showFullTextInToolTip(QLineEdit* box) {
+  box->installEventFilter(new FullTextTip(box));
+}
+
+bool textFits(const QLineEdit* box) {
+  QStyleOptionFrame option;
+  option.initFrom(box);
+  option.rect = box->contentsRect();
+  option.lineWidth =
+      box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+  option.midLineWidth = 0;
+  option.state |= QStyle::State_Sunken;
+  QRect area = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+  area = area.marginsRemoved(box->textMargins());
+  // The box keeps two pixels either side of its text, and one for the cursor.
+  const int available = area.width() - 2 * 2 - 1;
+  return box->fontMetrics().horizontalAdvance(box->displayText()) <= available;
+}
+
+QString fullTextToolTip(const QLineEdit* box) {
+  if (textFits(box)) return box->toolTip();
+  return withOwnTip(box->displayText(), box->toolTip());
 }
 
 }  // namespace tolvane::ui

@@ -2,26 +2,35 @@
 #pragma once
 
 #include <QLabel>
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QRadioButton>
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 namespace tolvane::ui {
 
 // A label that reports every change of its caption. Setting the caption it already shows
-// reports nothing.
+// reports nothing. A caption too long for the label is drawn cut short with an ellipsis and
+// shown whole in the label's tooltip; caption() is always the whole caption.
 class CaptionLabel : public QLabel {
   Q_OBJECT
  public:
   explicit CaptionLabel(QWidget* parent = nullptr);
   QString caption() const { return text(); }
   void setCaption(const QString& caption);
+  // Whether the whole caption fits the label's width.
+  bool captionFits() const;
 
  signals:
   void captionChanged(const QString& caption);
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // An option button that a click selects but never unselects; only its array clears it.
@@ -38,6 +47,10 @@ class OptionButton : public QRadioButton {
 // auto-exclusive radio buttons the array can be left with no button selected. Selecting a
 // button, by a click or by the program, unselects the others and raises optionClicked once;
 // a button that is already selected raises nothing.
+//
+// For the keyboard the array is one tab stop: the selected button, or the first button while
+// none is selected. The arrow keys move to the previous or next button and select it as a
+// click would.
 class OptionArray : public QObject {
   Q_OBJECT
  public:
@@ -59,13 +72,19 @@ class OptionArray : public QObject {
  signals:
   void optionClicked(int index);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void onToggled(int index, bool checked);
+  void updateTabStop();
   QMap<int, OptionButton*> buttons_;
 };
 
 // Watches a widget's input before the widget itself sees it: key presses that produce a
-// character code (Enter gives 13, Backspace 8) and mouse presses. The event always goes on to
+// character code (Enter gives 13, Backspace 8) and presses of the left mouse button. Keys
+// that move the focus or the cursor (Tab, Escape, arrows) are not typing and raise nothing,
+// and neither do the right and middle buttons, which open menus. The event always goes on to
 // the widget unchanged.
 class InputHook : public QObject {
   Q_OBJECT
@@ -83,8 +102,20 @@ class InputHook : public QObject {
 // The hook installed on a widget, created on first use.
 InputHook* inputHook(QWidget* target);
 
-// Character code of a key event in the sense of a key-press reaction, or -1 for keys that
-// produce none (arrows, function keys, modifiers).
-int characterCode(int key, const QString& text);
+// Character code of a key event in the sense of a key-press reaction: the character typed,
+// 13 for Enter and 8 for Backspace, or -1 for keys that type nothing (Tab, Escape, arrows,
+// function keys, modifiers, and Ctrl combinations such as Ctrl+A or Ctrl+S).
+int characterCode(int key, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// Makes a text box show its whole text in its tooltip while the text is too long to be seen
+// whole in the box. A tooltip set on the box (a note on its value) is shown below the text.
+void showFullTextInToolTip(QLineEdit* box);
+
+// Whether a text box shows its whole text without scrolling it.
+bool textFits(const QLineEdit* box);
+
+// The tooltip a text box shows: its own tooltip, with the whole text above it while the text
+// does not fit the box.
+QString fullTextToolTip(const QLineEdit* box);
 
 }  // namespace tolvane::ui

@@ -1,0 +1,131 @@
+// The thin controls: which keys and buttons the input hook reports, and long values that do
+// not fit their box or caption but are still shown whole in the tooltip.
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
+
+#include "ui/controls.h"
+
+using tolvane::ui::CaptionLabel;
+using tolvane::ui::InputHook;
+
+namespace {
+
+// Asks a widget for its tooltip as the pointer resting on it does, and returns what shows.
+QString toolTipShown(QWidget* widget) {
+  QToolTip::hideText();
+  const QPoint at(2, 2);
+  QHelpEvent help(QEvent::ToolTip, at, widget->mapToGlobal(at));
+  QApplication::sendEvent(widget, &help);
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+}  // namespace
+
+class ControlsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void hookReportsTypingNotMoving_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("code");  // -1: nothing reported
+    QTest::newRow("letter") << int(Qt::Key_A) << int(Qt::NoModifier) << int('a');
+    QTest::newRow("digit") << int(Qt::Key_7) << int(Qt::NoModifier) << int('7');
+    QTest::newRow("return") << int(Qt::Key_Return) << int(Qt::NoModifier) << 13;
+    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 13;
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << 8;
+    QTest::newRow("tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << -1;
+    QTest::newRow("shift+tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << -1;
+    QTest::newRow("escape") << int(Qt::Key_Escape) << int(Qt::NoModifier) << -1;
+    QTest::newRow("left") << int(Qt::Key_Left) << int(Qt::NoModifier) << -1;
+    QTest::newRow("end") << int(Qt::Key_End) << int(Qt::NoModifier) << -1;
+    QTest::newRow("delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << -1;
+    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << -1;
+    QTest::newRow("f2") << int(Qt::Key_F2) << int(Qt::NoModifier) << -1;
+  }
+  void hookReportsTypingNotMoving() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, code);
+    QWidget window;
+    auto* box = new QLineEdit(&window);
+    new QLineEdit(&window);  // somewhere for Tab to go
+    QSignalSpy keys(tolvane::ui::inputHook(box), &InputHook::keyPressed);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClick(box, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(keys.size(), code < 0 ? 0 : 1);
+    if (code >= 0) QCOMPARE(keys[0][0].toInt(), code);
+  }
+
+  void hookReportsOnlyLeftClicks() {
+    QLineEdit box;
+    QSignalSpy clicks(tolvane::ui::inputHook(&box), &InputHook::clicked);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QTest::mouseClick(&box, Qt::RightButton);
+    QTest::mouseClick(&box, Qt::MiddleButton);
+    QCOMPARE(clicks.size(), 0);
+    QTest::mouseClick(&box, Qt::LeftButton);
+    QCOMPARE(clicks.size(), 1);
+  }
+
+  void boxShowsItsWholeValueInTheTooltip_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("shown");
+    const QString longValue = QStringLiteral("123456789012345678901234567890");
+    const QString note = QStringLiteral("It must be a whole number from 0 to 255.");
+    QTest::newRow("fits, no note") << "12"
+                                   << ""
+                                   << "";
+    QTest::newRow("fits, note") << "256" << note << note;
+    QTest::newRow("too long") << longValue << "" << longValue;
+    QTest::newRow("too long, note") << longValue << note << longValue + "\n" + note;
+  }
+  void boxShowsItsWholeValueInTheTooltip() {
+    QFETCH(QString, text);
+    QFETCH(QString, note);
+    QFETCH(QString, shown);
+    QWidget window;
+    auto* box = new QLineEdit(&window);
+    box->setGeometry(0, 0, 62, 20);
+    tolvane::ui::showFullTextInToolTip(box);
+    box->setText(text);
+    box->setToolTip(note);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(tolvane::ui::textFits(box), text.size() < 10);
+    QCOMPARE(toolTipShown(box), shown);
+  }
+
+  void longCaptionIsCutShortButKeptWhole() {
+    QWidget window;
+    auto* label = new CaptionLabel(&window);
+    label->setGeometry(0, 0, 64, 20);
+    label->setToolTip(QStringLiteral("note"));
+    QSignalSpy changes(label, &CaptionLabel::captionChanged);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    label->setCaption(QStringLiteral(" 5.12 kph"));
+    QVERIFY(label->captionFits());
+    QCOMPARE(toolTipShown(label), QStringLiteral("note"));
+
+    const QString longCaption = QStringLiteral(" 69120000000.23 kph");
+    label->setCaption(longCaption);
+    QVERIFY(!label->captionFits());
+    QCOMPARE(label->caption(), longCaption);
+    QCOMPARE(toolTipShown(label), longCaption + "\nnote");
+    // The cut-short drawing leaves the caption and its reports as they were.
+    label->repaint();
+    label->setCaption(longCaption);
+    QCOMPARE(changes.size(), 2);
+    QCOMPARE(changes[1][0].toString(), longCaption);
+  }
+};
+
+QTEST_MAIN(ControlsTest)
+#include "test_controls.moc"
