@@ -63,8 +63,7 @@ class CellsCommand : public QUndoCommand {
   bool first_;
 };
 
-EditHistory::EditHistory(std::function<void(const std::map<int, QString>&)> apply,
-                         QObject* parent)
+EditHistory::EditHistory(std::function<void(const std::map<int, QString>&)> apply, QObject* parent)
     : QObject(parent), apply_(std::move(apply)) {
   stack_.setUndoLimit(kLimit);
 }
@@ -100,8 +99,8 @@ void EditHistory::finishStep() {
   QObject* source = pendingTyping_ ? pendingSource_.data() : nullptr;
   if (changes.empty()) return;
   const bool mergeable = mergeable_ && source != nullptr;
-  stack_.push(new CellsCommand(this, QStringLiteral("Edit"), std::move(changes), source,
-                               mergeable, true));
+  stack_.push(
+      new CellsCommand(this, QStringLiteral("Edit"), std::move(changes), source, mergeable, true));
   // The next change of the same box continues this run; anything else breaks it.
   mergeable_ = source != nullptr;
 }

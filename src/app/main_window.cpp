@@ -2,16 +2,16 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFont>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QSignalBlocker>
@@ -75,8 +75,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   gunGroupEditor_ = std::make_unique<editors::GunGroupEditor>(controls_, state_);
   scriptMaker_ = std::make_unique<script::ScriptMaker>(controls_, state_,
                                                        QString::fromStdString(folder.string()));
-  session_ = std::make_unique<RecordSession>(controls_, state_, *identityEditor_,
-                                             *gunGroupEditor_, folder);
+  session_ = std::make_unique<RecordSession>(controls_, state_, *identityEditor_, *gunGroupEditor_,
+                                             folder);
 
   createHistoryActions();
 
@@ -112,8 +112,8 @@ void MainWindow::createHistoryActions() {
   undoAction_->setShortcuts(QKeySequence::Undo);
   redoAction_ = new QAction(QStringLiteral("Redo"), this);
   redoAction_->setObjectName("RedoAction");
-  redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                             QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  redoAction_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   revertAction_ = new QAction(QStringLiteral("Revert to planes.dat"), this);
   revertAction_->setObjectName("RevertAction");
   for (QAction* action : {undoAction_, redoAction_, revertAction_}) {
@@ -127,9 +127,8 @@ void MainWindow::createHistoryActions() {
 
   // The grid's own context menu holds the same entries.
   controls_.G1->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(controls_.G1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    showHistoryMenu(controls_.G1->viewport()->mapToGlobal(at));
-  });
+  connect(controls_.G1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { showHistoryMenu(controls_.G1->viewport()->mapToGlobal(at)); });
 
   // The window's history replaces the text boxes' own undo, so that Ctrl+Z takes back the
   // last edit of the record wherever the focus is. The Script Maker's boxes hold no record

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <algorithm>
 #include <QLineEdit>
 #include <QStringList>
+#include <algorithm>
 
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
@@ -41,8 +41,8 @@ const QString kTitle = QStringLiteral("Tolvane");
 }  // namespace
 
 RecordSession::RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                             editors::IdentityEditor& identity,
-                             editors::GunGroupEditor& gunGroups, std::filesystem::path folder)
+                             editors::IdentityEditor& identity, editors::GunGroupEditor& gunGroups,
+                             std::filesystem::path folder)
     : c_(controls),
       state_(state),
       identity_(identity),
@@ -62,10 +62,10 @@ void RecordSession::valueChanged(int row, const QString& before, const QString& 
   // The boxes whose every change of text writes their cells: typing in one of them is one
   // step until the focus leaves it or another control is used.
   QWidget* focus = QApplication::focusWidget();
-  const bool typing = focus != nullptr &&
-                      (std::find(c_.Text3.begin(), c_.Text3.end(), focus) != c_.Text3.end() ||
-                       focus == c_.Text8 || focus == c_.Text7 || focus == c_.Text6 ||
-                       focus == c_.Text1 || focus == c_.Text2 || focus == c_.Gundamage);
+  const bool typing =
+      focus != nullptr && (std::find(c_.Text3.begin(), c_.Text3.end(), focus) != c_.Text3.end() ||
+                           focus == c_.Text8 || focus == c_.Text7 || focus == c_.Text6 ||
+                           focus == c_.Text1 || focus == c_.Text2 || focus == c_.Gundamage);
   history_.recordChange(row, before, after, focus, typing);
 }
 
@@ -148,8 +148,7 @@ bool RecordSession::revert() {
     values[row] = byte;
   }
   for (int row = 165; row <= 168; ++row) {
-    const char32_t character =
-        record::charFromByte(read.bytes[static_cast<std::size_t>(row - 1)]);
+    const char32_t character = record::charFromByte(read.bytes[static_cast<std::size_t>(row - 1)]);
     c_.G1->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
   }
   applyValues(QStringLiteral("Revert to planes.dat"), values);
