@@ -21,6 +21,7 @@
 #include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
+#include "script/native_path.h"
 #include "script/script_maker.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
@@ -72,7 +73,8 @@ MainWindow::MainWindow(QWidget* parent)
   identityEditor_ = std::make_unique<editors::IdentityEditor>(controls_, state_);
   gunGroupEditor_ = std::make_unique<editors::GunGroupEditor>(controls_, state_);
   scriptMaker_ = std::make_unique<script::ScriptMaker>(controls_, state_,
-                                                       QString::fromStdString(folder_.string()));
+                                                       script::textFromPath(folder_));
+  scriptMaker_->setOpenSlot([this] { return openSlot(); });
 
   connect(controls_.List1, &QListWidget::itemSelectionChanged, this,
           [this] { loadSelectedSlot(); });

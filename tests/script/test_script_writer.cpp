@@ -220,9 +220,17 @@ class TestScriptWriter : public QObject {
     // leftover of the old contents would show.
     result = writeScript(dir.path(), "P-51", "P51-B", "two\r\n");
     QVERIFY2(result.ok(), qPrintable(result.error));
+    // Without leave to replace, the earlier script stays as it was.
     result = writeScript(dir.path(), "P-51", "P51-D", "3\r\n");
+    QVERIFY(!result.ok());
+    QVERIFY(result.existed);
+    QCOMPARE(readAll(path), QByteArray("one\r\n"));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    result = writeScript(dir.path(), "P-51", "P51-D", "3\r\n", Existing::Replace);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(readAll(path), QByteArray("3\r\n"));
+    // The replaced script keeps its permissions.
+    QCOMPARE(QFile::permissions(path) & 0x77, QFileDevice::Permissions());
     QCOMPARE(readAll(dir.filePath("P-51/P51-B.oaw")), QByteArray("two\r\n"));
     QCOMPARE(QDir(dir.filePath("P-51")).entryList(QDir::Files | QDir::Hidden).size(), 2);
   }
