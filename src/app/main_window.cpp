@@ -72,8 +72,8 @@ MainWindow::MainWindow(QWidget* parent)
   flagEditor_ = std::make_unique<editors::FlagEditor>(controls_, state_);
   identityEditor_ = std::make_unique<editors::IdentityEditor>(controls_, state_);
   gunGroupEditor_ = std::make_unique<editors::GunGroupEditor>(controls_, state_);
-  scriptMaker_ = std::make_unique<script::ScriptMaker>(controls_, state_,
-                                                       script::textFromPath(folder_));
+  scriptMaker_ =
+      std::make_unique<script::ScriptMaker>(controls_, state_, script::textFromPath(folder_));
   scriptMaker_->setOpenSlot([this] { return openSlot(); });
 
   connect(controls_.List1, &QListWidget::itemSelectionChanged, this,

@@ -112,17 +112,16 @@ bool ScriptMaker::gatherValues(QStringList& values) {
     if (!byte) {
       c_.G1->setTopRow(row);
       const QString what =
-          refusalText_
-              ? refusalText_(row)
-              : QStringLiteral("byte %1 (%2) holds \"%3\", which is not a whole number from 0 "
-                               "to 255; it is marked red in the grid")
-                    .arg(row)
-                    .arg(c_.G1->textMatrix(row, record::kLabelColumn), cell);
+          refusalText_ ? refusalText_(row)
+                       : QStringLiteral(
+                             "byte %1 (%2) holds \"%3\", which is not a whole number from 0 "
+                             "to 255; it is marked red in the grid")
+                             .arg(row)
+                             .arg(c_.G1->textMatrix(row, record::kLabelColumn), cell);
       ui::prompter().showError(
-          kTitle,
-          QStringLiteral("The script was not written: a value in the grid is not a byte, "
-                         "and planes.dat could not store it either.\n\n%1")
-              .arg(what));
+          kTitle, QStringLiteral("The script was not written: a value in the grid is not a byte, "
+                                 "and planes.dat could not store it either.\n\n%1")
+                      .arg(what));
       return false;
     }
     // Written as the save would store it: "231.5" goes out as 232.

@@ -150,7 +150,8 @@ ParsedScript readScriptFile(const QString& path) {
   QByteArray bytes(static_cast<qsizetype>(kMaxScriptBytes + 1), Qt::Uninitialized);
   qsizetype filled = 0;
   while (filled < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + filled, static_cast<std::size_t>(bytes.size() - filled));
+    const ssize_t n =
+        ::read(fd, bytes.data() + filled, static_cast<std::size_t>(bytes.size() - filled));
     if (n < 0) {
       if (errno == EINTR) continue;
       return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));

@@ -18,7 +18,7 @@ struct ParsedScript {
   int slot = -1;   // line 2: 0..29
   std::array<std::uint8_t, 167> values{};  // lines 3..169: record bytes 2..168
   QString description;                     // the lines after, joined with "\n"; may be empty
-  QString error;      // why the script cannot be used; empty when it parsed
+  QString error;                           // why the script cannot be used; empty when it parsed
   int errorLine = 0;  // the line the error is about, counted from 1; 0 for a file error
   QString errorText;  // that line's text, as the script holds it
   bool ok() const { return error.isEmpty(); }

@@ -156,8 +156,7 @@ bool writeAll(int fd, const QByteArray& bytes) {
 // without replacing, a check just before the rename stands in.
 int moveIntoPlace(const std::string& temporary, const std::string& target, Existing existing) {
   if (existing == Existing::Keep) {
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
-        0)
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
       return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
     struct stat st {};
@@ -292,8 +291,7 @@ WriteResult writeScript(const QString& parent, const QString& folderName,
   // One level is made: the parent folder must already exist. An empty folder name is the
   // parent itself, which is never made here.
   struct stat st {};
-  if (!folderName.isEmpty() &&
-      !(::stat(nativeFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+  if (!folderName.isEmpty() && !(::stat(nativeFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
     if (::mkdir(nativeFolder.c_str(), 0777) != 0) {
       const int error = errno;
       QString reason = systemReason(error);
@@ -314,15 +312,15 @@ WriteResult writeScript(const QString& parent, const QString& folderName,
   }
   if (existing == Existing::Keep && ::lstat(nativeFile.c_str(), &st) == 0) {
     result.existed = true;
-    result.error = QStringLiteral("The script \"%1\" is already there. Nothing was written.")
-                       .arg(shownPath);
+    result.error =
+        QStringLiteral("The script \"%1\" is already there. Nothing was written.").arg(shownPath);
     return result;
   }
   const int error = writeThroughTemporary(nativeFolder, nativeFile, bytes, existing);
   if (error == EEXIST && existing == Existing::Keep && ::lstat(nativeFile.c_str(), &st) == 0) {
     result.existed = true;
-    result.error = QStringLiteral("The script \"%1\" is already there. Nothing was written.")
-                       .arg(shownPath);
+    result.error =
+        QStringLiteral("The script \"%1\" is already there. Nothing was written.").arg(shownPath);
   } else if (error != 0) {
     result.error = QStringLiteral("The script \"%1\" cannot be written: %2. Nothing was written.")
                        .arg(shownPath, systemReason(error));

@@ -294,11 +294,15 @@ class ScriptMakerTest : public QObject {
   void descriptionKeepsEveryCharacter_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("lines");
-    QTest::newRow("no-break space") << QString("a\u00A0b") << QByteArray("a\xA0" "b\r\n");
+    QTest::newRow("no-break space") << QString("a\u00A0b")
+                                    << QByteArray(
+                                           "a\xA0"
+                                           "b\r\n");
     QTest::newRow("0x80 to 0x9F") << QString::fromUtf8("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ")
-                                  << QByteArray("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B"
-                                                "\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99"
-                                                "\x9A\x9B\x9C\x9E\x9F\r\n");
+                                  << QByteArray(
+                                         "\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B"
+                                         "\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99"
+                                         "\x9A\x9B\x9C\x9E\x9F\r\n");
     QString upper;
     QByteArray upperBytes;
     for (int b = 0xA0; b <= 0xFF; ++b) {
@@ -368,14 +372,22 @@ class ScriptMakerTest : public QObject {
   void valueCellsAsTheSaveTakesThem_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("line");  // empty: refused
-    QTest::newRow("above a byte") << "300" << "";
-    QTest::newRow("text") << "abc" << "";
-    QTest::newRow("negative") << "-1" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("half up to even") << "231.5" << "232";
-    QTest::newRow("half down to even") << "2.5" << "2";
-    QTest::newRow("blanks around") << " 7 " << "7";
-    QTest::newRow("exponent") << "2E2" << "200";
+    QTest::newRow("above a byte") << "300"
+                                  << "";
+    QTest::newRow("text") << "abc"
+                          << "";
+    QTest::newRow("negative") << "-1"
+                              << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("half up to even") << "231.5"
+                                     << "232";
+    QTest::newRow("half down to even") << "2.5"
+                                       << "2";
+    QTest::newRow("blanks around") << " 7 "
+                                   << "7";
+    QTest::newRow("exponent") << "2E2"
+                              << "200";
   }
   void valueCellsAsTheSaveTakesThem() {
     QFETCH(QString, typed);

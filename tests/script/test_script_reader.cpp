@@ -44,10 +44,10 @@ class TestScriptReader : public QObject {
     QTest::addColumn<QString>("message");
     QTest::newRow("empty file") << QByteArray() << 1 << "line 1: missing";
     QTest::newRow("name line only") << firstLines(1) << 2 << "line 2: missing";
-    QTest::newRow("one value short") << firstLines(168) << 169
-                                     << "line 169: missing: the script ends after 168 lines";
-    QTest::newRow("name line too long") << withLine(1, "ABCDEFGHIJKLMNOPQRS") << 1
-                                        << "line 1: \"ABCDEFGHIJKLMNOPQRS\" is longer";
+    QTest::newRow("one value short")
+        << firstLines(168) << 169 << "line 169: missing: the script ends after 168 lines";
+    QTest::newRow("name line too long")
+        << withLine(1, "ABCDEFGHIJKLMNOPQRS") << 1 << "line 1: \"ABCDEFGHIJKLMNOPQRS\" is longer";
     QTest::newRow("empty slot") << withLine(2, "") << 2 << "line 2: \"\" is not a slot";
     QTest::newRow("slot 30") << withLine(2, "30") << 2
                              << "line 2: \"30\" is not a slot (a whole number from 0 to 29)";
@@ -64,8 +64,8 @@ class TestScriptReader : public QObject {
     QTest::newRow("non-finite") << withLine(61, "1E999") << 61 << "line 61: \"1E999\"";
     QTest::newRow("windows-1252 in a value")
         << withLine(70, "\x80") << 70 << QString::fromUtf8("line 70: \"€\"");
-    QTest::newRow("long line shown cut")
-        << withLine(80, QByteArray(500, '9')) << 80 << "line 80: \"" + QString(60, '9') + "\u2026\"";
+    QTest::newRow("long line shown cut") << withLine(80, QByteArray(500, '9')) << 80
+                                         << "line 80: \"" + QString(60, '9') + "\u2026\"";
   }
   void refused() {
     QFETCH(QByteArray, bytes);
@@ -91,8 +91,8 @@ class TestScriptReader : public QObject {
     QTest::newRow("half to even") << withLine(3, "2.5") << 7 << 2 << "About it";
     QTest::newRow("half to even, up") << withLine(3, " 231.5 ") << 7 << 232 << "About it";
     QTest::newRow("exponent") << withLine(3, "2E2") << 7 << 200 << "About it";
-    QTest::newRow("description of lines") << script("\r\n", "0", "one\r\n\r\nthree\r\n") << 0 << 0
-                                          << "one\n\nthree\n";
+    QTest::newRow("description of lines")
+        << script("\r\n", "0", "one\r\n\r\nthree\r\n") << 0 << 0 << "one\n\nthree\n";
     QTest::newRow("LF inside CR LF") << script("\r\n", "0", "a\nb") << 0 << 0 << "a\nb";
   }
   void accepted() {
