@@ -25,10 +25,12 @@
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
 #include "editors/performance_editor.h"
+#include "editors/record_fill.h"
 #include "editors/text_rules.h"
 #include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
+#include "script/native_path.h"
 #include "script/script_maker.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
@@ -73,10 +75,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   flagEditor_ = std::make_unique<editors::FlagEditor>(controls_, state_);
   identityEditor_ = std::make_unique<editors::IdentityEditor>(controls_, state_);
   gunGroupEditor_ = std::make_unique<editors::GunGroupEditor>(controls_, state_);
-  scriptMaker_ = std::make_unique<script::ScriptMaker>(controls_, state_,
-                                                       QString::fromStdString(folder.string()));
+  scriptMaker_ =
+      std::make_unique<script::ScriptMaker>(controls_, state_, script::textFromPath(folder));
   session_ = std::make_unique<RecordSession>(controls_, state_, *identityEditor_, *gunGroupEditor_,
                                              folder);
+  scriptMaker_->setOpenSlot([this] { return openSlot(); });
+  scriptMaker_->setRefusalText(
+      [this](int row) { return editors::refusalText(controls_, state_, row); });
 
   createHistoryActions();
 

@@ -1,12 +1,18 @@
 #include "script/script_maker.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include "record/layout.h"
+#include "record/numbers.h"
+#include "script/native_path.h"
 #include "script/script_writer.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
@@ -23,11 +29,17 @@ int selectedRow(const QListWidget* list) {
   return items.isEmpty() ? -1 : list->row(items.first());
 }
 
+const QString kTitle = QStringLiteral("Script Maker");
+
 }  // namespace
 
 ScriptMaker::ScriptMaker(const editors::WindowControls& controls, editors::WindowState& state,
                          const QString& startFolder)
     : c_(controls), state_(state) {
+  // Found with the panel it drives (tests reach it there). The window's own pointer deletes
+  // it before the panel goes, which takes it off the panel's children.
+  setParent(c_.Frame3);
+  setObjectName(QStringLiteral("ScriptMaker"));
   // The folder list starts at the current folder; the hidden Label18 follows its path.
   connect(c_.Dir1, &ui::DirList::pathChanged, c_.Label18, &ui::CaptionLabel::setCaption);
   c_.Dir1->setPath(startFolder);
@@ -43,7 +55,9 @@ void ScriptMaker::selectSlot(int slot) {
   if (slot >= 0) {
     c_.List2->setCurrentRow(slot);
   } else {
+    clearingSlot_ = true;
     c_.List2->clearSelection();
+    clearingSlot_ = false;
   }
 }
 
@@ -58,40 +72,132 @@ void ScriptMaker::open() {
   if (slot >= 0) c_.List2->scrollToItem(c_.List2->item(slot));
   // A modder writing a script may not want planes.dat changed by the next pick or the close.
   state_.recordModified = false;
+  agreedSlots_ = {-1, -1};
 }
 
 void ScriptMaker::onSlotSelectionChanged() {
   const int slot = selectedRow(c_.List2);
   if (slot < 0) {
-    // No slot chosen: the script's slot line is empty; the typed name stays.
-    c_.Label14->setCaption(QString());
+    const QString chosen = c_.Label14->caption();
+    if (clearingSlot_ || chosen.isEmpty()) {
+      // The panel was opened with nothing loaded: the script's slot line is empty.
+      c_.Label14->setCaption(QString());
+      return;
+    }
+    // A Ctrl+click took the highlight off the chosen slot: the slot stays chosen, and so
+    // does the highlight, and the typed name is left alone.
+    const QSignalBlocker blocker(c_.List2);
+    c_.List2->setCurrentRow(chosen.toInt());
     return;
   }
   c_.Label14->setCaption(QString::number(slot));
   c_.Text9->setText(c_.List2->item(slot)->text());
 }
 
+bool ScriptMaker::gatherValues(QStringList& values) {
+  QStringList cells;
+  bool allEmpty = true;
+  for (int row = kFirstScriptRow; row <= record::kRecordBytes; ++row) {
+    cells << c_.G1->textMatrix(row, record::kValueColumn);
+    allEmpty = allEmpty && cells.last().isEmpty();
+  }
+  // Nothing loaded: the grid's value column is empty and so are the script's value lines.
+  if (allEmpty) {
+    values = cells;
+    return true;
+  }
+  values.clear();
+  for (int row = kFirstScriptRow; row <= record::kRecordBytes; ++row) {
+    const QString& cell = cells[row - kFirstScriptRow];
+    const auto byte = record::cellByte(cell.toStdString());
+    if (!byte) {
+      c_.G1->setTopRow(row);
+      const QString what =
+          refusalText_ ? refusalText_(row)
+                       : QStringLiteral(
+                             "byte %1 (%2) holds \"%3\", which is not a whole number from 0 "
+                             "to 255; it is marked red in the grid")
+                             .arg(row)
+                             .arg(c_.G1->textMatrix(row, record::kLabelColumn), cell);
+      ui::prompter().showError(
+          kTitle, QStringLiteral("The script was not written: a value in the grid is not a byte, "
+                                 "and planes.dat could not store it either.\n\n%1")
+                      .arg(what));
+      return false;
+    }
+    // Written as the save would store it: "231.5" goes out as 232.
+    values << QString::number(*byte);
+  }
+  return true;
+}
+
+bool ScriptMaker::confirmSlot(int chosen) {
+  const int open = openSlot_ ? openSlot_() : -1;
+  if (open < 0 || chosen < 0 || open == chosen || agreedSlots_ == std::pair(open, chosen)) {
+    return true;
+  }
+  const QString openName = c_.List2->item(open)->text();
+  const QString chosenName = c_.List2->item(chosen)->text();
+  const bool go = ui::prompter().ask(
+      kTitle,
+      QStringLiteral("The grid holds %1 (slot %2), but the slot chosen for the script is %3. "
+                     "The script will hold the values of %1 under slot %3, %4.\n\nSave the "
+                     "script that way, or go back and choose the slot?")
+          .arg(openName)
+          .arg(open)
+          .arg(chosen)
+          .arg(chosenName),
+      QStringLiteral("Save the script"), QStringLiteral("Go back"));
+  if (go) agreedSlots_ = {open, chosen};
+  return go;
+}
+
+bool ScriptMaker::write(const QByteArray& bytes) {
+  const QString parent = c_.Label18->caption();
+  const QString folder = c_.Text12->text();
+  const QString name = c_.Text9->text();
+  WriteResult written = writeScript(parent, folder, name, bytes, Existing::Keep);
+  if (written.existed) {
+    const bool replace = ui::prompter().ask(
+        kTitle,
+        QStringLiteral("A script \"%1\" is already there.\n\nReplace it with this one?")
+            .arg(displayPath(QDir::toNativeSeparators(written.path))),
+        QStringLiteral("Replace"), QStringLiteral("Cancel"));
+    if (!replace) return false;
+    written = writeScript(parent, folder, name, bytes, Existing::Replace);
+  }
+  if (!written.ok()) {
+    ui::prompter().showError(kTitle, written.error);
+    return false;
+  }
+  showWhereItWent(displayPath(QDir::toNativeSeparators(QDir::cleanPath(written.path))));
+  return true;
+}
+
+// The panel closes after writing, so the path is shown over "Save Script", which opened it:
+// at once as a passing tooltip, and for later on that button's own tooltip.
+void ScriptMaker::showWhereItWent(const QString& path) {
+  c_.Command2->setToolTip(QStringLiteral("Last script saved: %1").arg(path));
+  QToolTip::showText(c_.Command2->mapToGlobal(c_.Command2->rect().center()),
+                     QStringLiteral("Script saved: %1").arg(path), c_.Command2);
+}
+
 bool ScriptMaker::saveScript() {
   ScriptTexts texts;
   texts.pnames = c_.Text11->text();
   texts.slot = c_.Label14->caption();
-  for (int row = kFirstScriptRow; row <= record::kRecordBytes; ++row) {
-    texts.values << c_.G1->textMatrix(row, record::kValueColumn);
-  }
-  texts.description = c_.Text10->toPlainText();
+  if (!gatherValues(texts.values)) return false;
+  // The document's own text: toPlainText() would turn a no-break space into a blank. Its
+  // paragraph and line separators become the script's line breaks.
+  texts.description = c_.Text10->document()->toRawText();
 
-  const QString title = QStringLiteral("Script Maker");
   const BuiltScript built = buildScript(texts);
   if (!built.ok()) {
-    ui::prompter().showError(title, built.error);
+    ui::prompter().showError(kTitle, built.error);
     return false;
   }
-  const WriteResult written =
-      writeScript(c_.Label18->caption(), c_.Text12->text(), c_.Text9->text(), built.bytes);
-  if (!written.ok()) {
-    ui::prompter().showError(title, written.error);
-    return false;
-  }
+  if (!confirmSlot(texts.slot.isEmpty() ? -1 : texts.slot.toInt())) return false;
+  if (!write(built.bytes)) return false;
   c_.Frame3->hide();
   return true;
 }

@@ -3,6 +3,8 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <utility>
 
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
@@ -24,12 +26,34 @@ class ScriptMaker : public QObject {
   // "Cancel": hides the panel; every typed text stays for the next opening.
   void cancel();
 
+  // The slot of the aircraft in the grid (-1 when none is loaded). When the slot chosen for
+  // the script differs, saving asks first.
+  void setOpenSlot(std::function<int()> openSlot) { openSlot_ = std::move(openSlot); }
+  // The text that names a grid row's field and its value, for the message that refuses a
+  // script over a value cell that is not a byte; without it the byte and its label are named.
+  void setRefusalText(std::function<QString(int row)> refusalText) {
+    refusalText_ = std::move(refusalText);
+  }
+
  private:
   void onSlotSelectionChanged();
   void selectSlot(int slot);
+  // The value lines: each cell as the save would store it, or an error naming the first
+  // cell that the save would refuse.
+  bool gatherValues(QStringList& values);
+  // Asks whether the grid's record should go out under another slot; true to go on.
+  bool confirmSlot(int chosen);
+  // Writes the script, asking before a script of that name is replaced; true when written.
+  bool write(const QByteArray& bytes);
+  void showWhereItWent(const QString& path);
 
   const editors::WindowControls& c_;
   editors::WindowState& state_;
+  std::function<int()> openSlot_;
+  std::function<QString(int)> refusalText_;
+  bool clearingSlot_ = false;  // the panel itself clears the slot list's choice
+  // The pair (open slot, chosen slot) the user agreed to write since the panel was opened.
+  std::pair<int, int> agreedSlots_{-1, -1};
 };
 
 }  // namespace tolvane::script

@@ -1,12 +1,17 @@
 #include "script/script_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <filesystem>
-#include <system_error>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "record/charset.h"
+#include "script/native_path.h"
 
 namespace tolvane::script {
 namespace {
@@ -80,6 +85,10 @@ QString nameCharacterProblem(const QString& name) {
           .arg(c);
     }
     if (c.unicode() == 0) return QStringLiteral("it holds a NUL character");
+    if (c.isSurrogate() && hasUnpairedSurrogate(name)) {
+      return QStringLiteral("it holds an unpaired surrogate (%1), which is no character")
+          .arg(describe(c.unicode()));
+    }
 #ifdef Q_OS_WIN
     if (c.unicode() < 32 || QStringLiteral("<>:\"|?*").contains(c)) {
       return QStringLiteral("it holds the character %1, which Windows does not allow in names")
@@ -102,8 +111,93 @@ QString joined(const QString& folder, const QString& name) {
   return QDir::toNativeSeparators(folder) + QDir::separator() + name;
 }
 
-std::filesystem::path fsPath(const QString& path) {
-  return std::filesystem::path(path.toStdU16String());
+QString systemReason(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Closes a descriptor when it goes out of scope.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now; returns 0 or the errno of a failed close (a late write error shows there).
+  int close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+bool writeAll(int fd, const QByteArray& bytes) {
+  const char* data = bytes.constData();
+  auto left = static_cast<std::size_t>(bytes.size());
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Gives the temporary file the script's name. Keep: fails with EEXIST when a file of that
+// name is there, also one that appeared a moment ago; where the file system cannot rename
+// without replacing, a check just before the rename stands in.
+int moveIntoPlace(const std::string& temporary, const std::string& target, Existing existing) {
+  if (existing == Existing::Keep) {
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+      return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0) return EEXIST;
+  }
+  return ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
+// Writes the bytes to a new file beside the target, flushes it to disk and renames it to the
+// target. Returns 0 or the errno of the step that failed; the temporary file never stays.
+int writeThroughTemporary(const std::string& folder, const std::string& target,
+                          const QByteArray& bytes, Existing existing) {
+  // A script replaced keeps the permissions of the one it replaces; a new one gets the
+  // usual 0666 less the umask.
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x",
+                  static_cast<unsigned>(QRandomGenerator::global()->generate()));
+    temporary = target + suffix;
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+  Fd file(fd);
+  auto fail = [&temporary](int error) {
+    ::unlink(temporary.c_str());
+    return error;
+  };
+  if (replacing && existing == Existing::Replace) ::fchmod(file.get(), old.st_mode & 07777);
+  if (!writeAll(file.get(), bytes)) return fail(errno);
+  if (::fsync(file.get()) != 0) return fail(errno);
+  if (const int error = file.close(); error != 0) return fail(error);
+  if (const int error = moveIntoPlace(temporary, target, existing); error != 0) return fail(error);
+  // The new name itself reaches the disk with the folder's entry.
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+  return 0;
 }
 
 }  // namespace
@@ -167,10 +261,12 @@ QString scriptFile(const QString& folder, const QString& aircraftName) {
 }
 
 WriteResult writeScript(const QString& parent, const QString& folderName,
-                        const QString& aircraftName, const QByteArray& bytes) {
+                        const QString& aircraftName, const QByteArray& bytes, Existing existing) {
   WriteResult result;
   const QString folder = scriptFolder(parent, folderName);
   result.path = scriptFile(folder, aircraftName);
+  const QString shownFolder = displayPath(QDir::toNativeSeparators(folder));
+  const QString shownPath = displayPath(QDir::toNativeSeparators(result.path));
 
   if (const QString problem = folderNameProblem(folderName); !problem.isEmpty()) {
     result.error = QStringLiteral(
@@ -187,27 +283,47 @@ WriteResult writeScript(const QString& parent, const QString& folderName,
     return result;
   }
 
+  // The paths go to the system as the bytes they stand for (see native_path.h), never
+  // through Qt's file names, which would turn a byte that is not UTF-8 into another name.
+  const std::string nativeFolder = nativeFromText(folder);
+  const std::string nativeFile = nativeFromText(result.path);
+
   // One level is made: the parent folder must already exist. An empty folder name is the
   // parent itself, which is never made here.
-  if (!folderName.isEmpty() && !QFileInfo(folder).isDir()) {
-    std::error_code error;
-    std::filesystem::create_directory(fsPath(folder), error);
-    if (error) {
-      QString reason = QString::fromLocal8Bit(error.message().c_str());
-      if (QFileInfo::exists(folder))
+  struct stat st {};
+  if (!folderName.isEmpty() && !(::stat(nativeFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    if (::mkdir(nativeFolder.c_str(), 0777) != 0) {
+      const int error = errno;
+      QString reason = systemReason(error);
+      if (::lstat(nativeFolder.c_str(), &st) == 0)
         reason = QStringLiteral("a file of that name is in the way (%1)").arg(reason);
       result.error = QStringLiteral("The folder \"%1\" cannot be made: %2. Nothing was written.")
-                         .arg(QDir::toNativeSeparators(folder), reason);
+                         .arg(shownFolder, reason);
       return result;
     }
   }
 
-  QSaveFile file(result.path);
-  const bool written =
-      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-  if (!written) {
+  if (::stat(nativeFile.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    result.error = QStringLiteral(
+                       "The script \"%1\" cannot be written: a folder of that name is in the "
+                       "way. Nothing was written.")
+                       .arg(shownPath);
+    return result;
+  }
+  if (existing == Existing::Keep && ::lstat(nativeFile.c_str(), &st) == 0) {
+    result.existed = true;
+    result.error =
+        QStringLiteral("The script \"%1\" is already there. Nothing was written.").arg(shownPath);
+    return result;
+  }
+  const int error = writeThroughTemporary(nativeFolder, nativeFile, bytes, existing);
+  if (error == EEXIST && existing == Existing::Keep && ::lstat(nativeFile.c_str(), &st) == 0) {
+    result.existed = true;
+    result.error =
+        QStringLiteral("The script \"%1\" is already there. Nothing was written.").arg(shownPath);
+  } else if (error != 0) {
     result.error = QStringLiteral("The script \"%1\" cannot be written: %2. Nothing was written.")
-                       .arg(QDir::toNativeSeparators(result.path), file.errorString());
+                       .arg(shownPath, systemReason(error));
   }
   return result;
 }

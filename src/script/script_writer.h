@@ -48,16 +48,24 @@ QString scriptFolder(const QString& parent, const QString& folderName);
 // The script's path inside that folder: folder, separator, aircraft name, ".oaw".
 QString scriptFile(const QString& folder, const QString& aircraftName);
 
+// What to do when a script of that name is already there.
+enum class Existing { Keep, Replace };
+
 struct WriteResult {
-  QString path;   // the script's path
-  QString error;  // a message for the user; empty on success
+  QString path;          // the script's path (the parent as native_path.h keeps it)
+  QString error;         // a message for the user; empty on success
+  bool existed = false;  // Existing::Keep met a script of that name: nothing was written
   bool ok() const { return error.isEmpty(); }
 };
 
 // Checks the names, makes the folder (one level) unless it exists, and writes the bytes
-// through a temporary file that replaces the script only once it is complete, so that a
-// failure leaves any earlier script as it was and no partial file behind.
+// through a temporary file that takes the script's name only once it is complete, so that a
+// failure leaves any earlier script as it was and no partial file behind. With
+// Existing::Keep a file already there is never replaced, not even one that appears while
+// the script is being written. The parent is a path as native_path.h keeps it, so a folder
+// whose name is not UTF-8 is written into exactly.
 WriteResult writeScript(const QString& parent, const QString& folderName,
-                        const QString& aircraftName, const QByteArray& bytes);
+                        const QString& aircraftName, const QByteArray& bytes,
+                        Existing existing = Existing::Keep);
 
 }  // namespace tolvane::script

@@ -1,9 +1,14 @@
 // The script's bytes, the name checks and the writing of the file, without the window.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
+#include <iterator>
 
+#include "script/native_path.h"
 #include "script/script_writer.h"
 
 using namespace tolvane::script;
@@ -220,9 +225,17 @@ class TestScriptWriter : public QObject {
     // leftover of the old contents would show.
     result = writeScript(dir.path(), "P-51", "P51-B", "two\r\n");
     QVERIFY2(result.ok(), qPrintable(result.error));
+    // Without leave to replace, the earlier script stays as it was.
     result = writeScript(dir.path(), "P-51", "P51-D", "3\r\n");
+    QVERIFY(!result.ok());
+    QVERIFY(result.existed);
+    QCOMPARE(readAll(path), QByteArray("one\r\n"));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    result = writeScript(dir.path(), "P-51", "P51-D", "3\r\n", Existing::Replace);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(readAll(path), QByteArray("3\r\n"));
+    // The replaced script keeps its permissions.
+    QCOMPARE(QFile::permissions(path) & 0x77, QFileDevice::Permissions());
     QCOMPARE(readAll(dir.filePath("P-51/P51-B.oaw")), QByteArray("two\r\n"));
     QCOMPARE(QDir(dir.filePath("P-51")).entryList(QDir::Files | QDir::Hidden).size(), 2);
   }
@@ -302,6 +315,52 @@ class TestScriptWriter : public QObject {
                 .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"inner"});
+  }
+
+  // Path bytes become text and back unchanged, whether they are UTF-8 or not; UTF-8 reads as
+  // Qt reads it.
+  void pathBytesKeptInText_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("ascii") << QByteArray("/sims/P-51") << true;
+    QTest::newRow("utf-8 umlaut") << QByteArray("/J\xc3\xa4ger") << true;
+    QTest::newRow("four-byte sequence") << QByteArray("/\xf0\x9f\x98\x80/x") << true;
+    QTest::newRow("latin-1 umlaut") << QByteArray("/J\xe4ger") << false;
+    QTest::newRow("latin-1 at the end") << QByteArray("/Caf\xe9") << false;
+    QTest::newRow("cut sequence") << QByteArray("/a\xe2\x82") << false;
+    QTest::newRow("overlong slash") << QByteArray("/\xc0\xaf") << false;
+    QTest::newRow("encoded surrogate") << QByteArray("/\xed\xa0\x80") << false;
+    QTest::newRow("above U+10FFFF") << QByteArray("/\xf4\x90\x80\x80") << false;
+    QTest::newRow("pair then stray byte") << QByteArray("/\xf0\x9f\x98\x80\xff") << false;
+  }
+  void pathBytesKeptInText() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, utf8);
+    const QString text = textFromNative(bytes.toStdString());
+    QCOMPARE(QByteArray::fromStdString(nativeFromText(text)), bytes);
+    QCOMPARE(text == QString::fromUtf8(bytes), utf8);
+    if (utf8) QCOMPARE(displayPath(text), text);
+    QCOMPARE(displayPath(text).contains(QChar::ReplacementCharacter), !utf8);
+  }
+
+  // A parent folder whose name is not UTF-8 receives the script under exactly its bytes.
+  void parentFolderThatIsNotUtf8() {
+    QTemporaryDir dir;
+    const QByteArray raw = QFile::encodeName(dir.path()) + "/Caf\xe9";
+    QVERIFY(::mkdir(raw.constData(), 0755) == 0);
+    const QString parent = textFromNative(raw.toStdString());
+    WriteResult result = writeScript(parent, QString::fromUtf8("Jäger"), "P51-D", "one\r\n");
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    const QByteArray file = raw + "/J\xc3\xa4ger/P51-D.oaw";
+    struct stat st {};
+    QVERIFY(::stat(file.constData(), &st) == 0);
+    QCOMPARE(st.st_size, 5);
+    result = writeScript(parent, QString::fromUtf8("Jäger"), "P51-D", "two\r\n");
+    QVERIFY(result.existed);
+    QVERIFY2(result.error.contains(QString::fromUtf8("Caf\uFFFD")), qPrintable(result.error));
+    // Nothing else in the folder: no temporary file stays.
+    const auto entries = std::filesystem::directory_iterator(raw.toStdString() + "/J\xc3\xa4ger");
+    QCOMPARE(std::distance(begin(entries), end(entries)), 1);
   }
 };
 

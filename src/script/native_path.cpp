@@ -1,0 +1,142 @@
+#include "script/native_path.h"
+
+namespace tolvane::script {
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00;
+
+bool isContinuation(unsigned char b) {
+  return (b & 0xC0) == 0x80;
+}
+
+// The length of the valid UTF-8 sequence at bytes[i], and its code point; 0 when the bytes
+// there are not one (a stray continuation byte, a cut sequence, an overlong form, a
+// surrogate or a value above U+10FFFF).
+int utf8Sequence(const std::string& bytes, std::size_t i, char32_t& code) {
+  const auto at = [&bytes](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  const unsigned char b0 = at(i);
+  int length = 0;
+  char32_t min = 0;
+  if (b0 < 0x80) {
+    code = b0;
+    return 1;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    length = 2;
+    min = 0x80;
+    code = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3;
+    min = 0x800;
+    code = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4;
+    min = 0x10000;
+    code = b0 & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + static_cast<std::size_t>(length) > bytes.size()) return 0;
+  for (int k = 1; k < length; ++k) {
+    const unsigned char b = at(i + static_cast<std::size_t>(k));
+    if (!isContinuation(b)) return 0;
+    code = (code << 6) | (b & 0x3F);
+  }
+  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool isKeptByte(char16_t c) {
+  return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
+}
+
+}  // namespace
+
+QString textFromNative(const std::string& bytes) {
+  QString text;
+  text.reserve(static_cast<qsizetype>(bytes.size()));
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    char32_t code = 0;
+    const int length = utf8Sequence(bytes, i, code);
+    if (length == 0) {
+      text += QChar(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(bytes[i])));
+      ++i;
+      continue;
+    }
+    text += QString::fromUcs4(&code, 1);
+    i += static_cast<std::size_t>(length);
+  }
+  return text;
+}
+
+QString textFromPath(const std::filesystem::path& path) {
+  return textFromNative(path.native());
+}
+
+std::string nativeFromText(const QString& text) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      appendUtf8(out, QChar::surrogateToUcs4(c, text[i + 1].unicode()));
+      ++i;
+    } else if (isKeptByte(c)) {
+      out += static_cast<char>(c - kEscapeBase);
+    } else if (QChar::isSurrogate(c)) {
+      appendUtf8(out, 0xFFFD);
+    } else {
+      appendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
+std::filesystem::path pathFromText(const QString& text) {
+  return std::filesystem::path(nativeFromText(text));
+}
+
+QString displayPath(const QString& text) {
+  QString shown = text;
+  for (qsizetype i = 0; i < shown.size(); ++i) {
+    const char16_t c = shown[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < shown.size() && shown[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (QChar::isSurrogate(c)) {
+      shown[i] = QChar::ReplacementCharacter;
+    }
+  }
+  return shown;
+}
+
+bool hasUnpairedSurrogate(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (c.isSurrogate()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace tolvane::script

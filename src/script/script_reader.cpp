@@ -1,0 +1,171 @@
+#include "script/script_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QList>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "record/charset.h"
+#include "record/numbers.h"
+#include "script/native_path.h"
+#include "script/script_writer.h"
+
+namespace tolvane::script {
+namespace {
+
+constexpr int kSlotLine = 2;
+constexpr int kFirstValueLine = 3;
+constexpr int kLastValueLine = kFirstValueLine + kScriptValueLines - 1;
+// A line this long is not a value: messages show its start only.
+constexpr int kShownCharacters = 60;
+
+QString fromWindows1252(QByteArrayView bytes) {
+  QString text;
+  text.reserve(bytes.size());
+  for (const char b : bytes) {
+    const char32_t c = record::charFromByte(static_cast<std::uint8_t>(b));
+    text += QChar(static_cast<char16_t>(c));  // every code point of the set is in the BMP
+  }
+  return text;
+}
+
+// The lines of the script, without their line ends (LF, with a CR before it taken away too).
+// A line end after the last line ends it; it does not start an empty line.
+QList<QByteArrayView> splitLines(const QByteArray& bytes) {
+  QList<QByteArrayView> lines;
+  qsizetype start = 0;
+  while (start < bytes.size()) {
+    qsizetype end = bytes.indexOf('\n', start);
+    const bool last = end < 0;
+    if (last) end = bytes.size();
+    qsizetype length = end - start;
+    if (!last && length > 0 && bytes[end - 1] == '\r') --length;
+    lines << QByteArrayView(bytes.constData() + start, length);
+    start = end + 1;
+  }
+  return lines;
+}
+
+ParsedScript refuse(int line, const QString& text, const QString& why) {
+  ParsedScript parsed;
+  parsed.errorLine = line;
+  parsed.errorText = text;
+  QString shown = text;
+  if (shown.size() > kShownCharacters) shown = shown.left(kShownCharacters) + QChar(0x2026);
+  parsed.error = QStringLiteral("line %1: \"%2\" %3").arg(line).arg(shown, why);
+  return parsed;
+}
+
+ParsedScript refuseFile(const QString& path, const QString& why) {
+  ParsedScript parsed;
+  parsed.error = QStringLiteral("The script \"%1\" cannot be read: %2.")
+                     .arg(displayPath(QDir::toNativeSeparators(path)), why);
+  return parsed;
+}
+
+}  // namespace
+
+ParsedScript readScript(const QByteArray& bytes) {
+  const QList<QByteArrayView> lines = splitLines(bytes);
+  const int count = static_cast<int>(std::min<qsizetype>(lines.size(), kLastValueLine + 1));
+  if (count < kLastValueLine) {
+    const int missing = count + 1;
+    ParsedScript parsed;
+    parsed.errorLine = missing;
+    parsed.error = QStringLiteral(
+                       "line %1: missing: the script ends after %2 lines, and a script has a "
+                       "name line, a slot line and %3 byte values (%4 lines) before its "
+                       "description")
+                       .arg(missing)
+                       .arg(count)
+                       .arg(kScriptValueLines)
+                       .arg(kLastValueLine);
+    return parsed;
+  }
+
+  ParsedScript parsed;
+  parsed.pnames = fromWindows1252(lines[0]);
+  if (parsed.pnames.size() > kNameLineWidth) {
+    return refuse(1, parsed.pnames,
+                  QStringLiteral("is longer than a name line (%1 characters; at most %2)")
+                      .arg(parsed.pnames.size())
+                      .arg(kNameLineWidth));
+  }
+
+  const QByteArrayView slotLine = lines[kSlotLine - 1];
+  const auto slot = record::wholeNumberIn(
+      std::string_view(slotLine.data(), static_cast<std::size_t>(slotLine.size())), 0, 29);
+  if (!slot) {
+    return refuse(kSlotLine, fromWindows1252(slotLine),
+                  QStringLiteral("is not a slot (a whole number from 0 to 29)"));
+  }
+  parsed.slot = static_cast<int>(*slot);
+
+  for (int line = kFirstValueLine; line <= kLastValueLine; ++line) {
+    const QByteArrayView text = lines[line - 1];
+    const auto byte =
+        record::cellByte(std::string_view(text.data(), static_cast<std::size_t>(text.size())));
+    if (!byte) {
+      return refuse(line, fromWindows1252(text),
+                    QStringLiteral("is not a byte (a whole number from 0 to 255)"));
+    }
+    parsed.values[static_cast<std::size_t>(line - kFirstValueLine)] = *byte;
+  }
+
+  QStringList description;
+  for (qsizetype i = kLastValueLine; i < lines.size(); ++i) {
+    description << fromWindows1252(lines[i]);
+  }
+  parsed.description = description.join(QLatin1Char('\n'));
+  return parsed;
+}
+
+ParsedScript readScriptFile(const QString& path) {
+  const std::string native = nativeFromText(path);
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));
+  if (S_ISDIR(st.st_mode)) return refuseFile(path, QStringLiteral("it is a folder"));
+  if (!S_ISREG(st.st_mode)) return refuseFile(path, QStringLiteral("it is not a plain file"));
+  if (st.st_size > kMaxScriptBytes) {
+    return refuseFile(path, QStringLiteral("it is %1 bytes long, and an aircraft script is a few "
+                                           "kilobytes (at most %2 bytes are read)")
+                                .arg(st.st_size)
+                                .arg(kMaxScriptBytes));
+  }
+
+  // Read up to one byte past the limit, so that a file that grew since fstat is still
+  // refused rather than cut.
+  QByteArray bytes(static_cast<qsizetype>(kMaxScriptBytes + 1), Qt::Uninitialized);
+  qsizetype filled = 0;
+  while (filled < bytes.size()) {
+    const ssize_t n =
+        ::read(fd, bytes.data() + filled, static_cast<std::size_t>(bytes.size() - filled));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (n == 0) break;
+    filled += n;
+  }
+  if (filled > kMaxScriptBytes) {
+    return refuseFile(path, QStringLiteral("it is larger than %1 bytes, and an aircraft script "
+                                           "is a few kilobytes")
+                                .arg(kMaxScriptBytes));
+  }
+  bytes.truncate(filled);
+  return readScript(bytes);
+}
+
+}  // namespace tolvane::script
