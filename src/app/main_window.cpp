@@ -6,16 +6,22 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFont>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QUrl>
 
 #include "app/main_window_layout.h"
 #include "app/record_session.h"
@@ -32,6 +38,7 @@
 #include "record/numbers.h"
 #include "script/native_path.h"
 #include "script/script_maker.h"
+#include "script/script_reader.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
 #include "ui/pick_list.h"
@@ -121,7 +128,10 @@ void MainWindow::createHistoryActions() {
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   revertAction_ = new QAction(QStringLiteral("Revert to planes.dat"), this);
   revertAction_->setObjectName("RevertAction");
-  for (QAction* action : {undoAction_, redoAction_, revertAction_}) {
+  applyScriptAction_ = new QAction(QStringLiteral("Apply an aircraft script..."), this);
+  applyScriptAction_->setObjectName("ApplyScriptAction");
+  applyScriptAction_->setShortcuts(QKeySequence::Open);
+  for (QAction* action : {undoAction_, redoAction_, revertAction_, applyScriptAction_}) {
     action->setShortcutContext(Qt::WindowShortcut);
     action->setShortcutVisibleInContextMenu(true);
     addAction(action);
@@ -129,6 +139,13 @@ void MainWindow::createHistoryActions() {
   connect(undoAction_, &QAction::triggered, this, [this] { session_->undo(); });
   connect(redoAction_, &QAction::triggered, this, [this] { session_->redo(); });
   connect(revertAction_, &QAction::triggered, this, [this] { session_->revert(); });
+  connect(applyScriptAction_, &QAction::triggered, this, [this] {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Apply an aircraft script"), script::textFromPath(session_->folder()),
+        QStringLiteral("Aircraft scripts (*.oaw *.OAW);;All files (*)"));
+    if (!path.isEmpty()) applyScriptFile(path);
+  });
+  setAcceptDrops(true);
 
   // The grid's own context menu holds the same entries.
   controls_.G1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -138,13 +155,118 @@ void MainWindow::createHistoryActions() {
   // The window's history replaces the text boxes' own undo, so that Ctrl+Z takes back the
   // last edit of the record wherever the focus is. The Script Maker's boxes hold no record
   // values and keep their own.
-  for (QLineEdit* box : findChildren<QLineEdit*>()) {
-    if (!controls_.Frame3->isAncestorOf(box)) box->installEventFilter(this);
+  for (QLineEdit* box : findChildren<QLineEdit*>()) box->installEventFilter(this);
+  controls_.Text10->installEventFilter(this);
+}
+
+namespace {
+
+// The local aircraft script files among a drag's URLs.
+QStringList droppedScripts(const QMimeData* data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile() &&
+        url.toLocalFile().endsWith(QLatin1String(".oaw"), Qt::CaseInsensitive)) {
+      paths << url.toLocalFile();
+    }
   }
+  return paths;
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (droppedScripts(event->mimeData()).size() == 1) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QStringList paths = droppedScripts(event->mimeData());
+  if (paths.size() != 1) return;
+  event->acceptProposedAction();
+  applyScriptFile(paths.first());
+}
+
+bool MainWindow::applyScriptFile(const QString& path) {
+  const script::ParsedScript parsed = script::readScriptFile(path);
+  const QString title = QStringLiteral("Apply an aircraft script");
+  if (!parsed.ok()) {
+    ui::prompter().showError(
+        title, QStringLiteral("The script \"%1\" cannot be applied; nothing was changed.\n\n%2")
+                   .arg(script::displayPath(path), parsed.error));
+    return false;
+  }
+  const auto name = [](int slot) {
+    return QString::fromLatin1(record::slotNames()[static_cast<std::size_t>(slot)]);
+  };
+  // With no aircraft open, the script's own slot is opened first.
+  if (session_->openSlot() < 0) {
+    session_->pick(parsed.slot);
+    if (session_->openSlot() < 0) return false;
+  }
+  const int open = session_->openSlot();
+  QStringList changes;
+  std::map<int, QString> values;
+  for (int row = 2; row <= kRecordBytes; ++row) {
+    const QString now = controls_.G1->textMatrix(row, record::kValueColumn);
+    const QString value = QString::number(parsed.values[static_cast<std::size_t>(row - 2)]);
+    values[row] = value;
+    if (record::cellByte(now.toStdString()) != parsed.values[static_cast<std::size_t>(row - 2)]) {
+      QString label = controls_.G1->textMatrix(row, kLabelColumn).trimmed();
+      if (label.isEmpty() || row >= 165) label = QStringLiteral("byte %1").arg(row);
+      changes << QStringLiteral("%1: %2 \u2192 %3").arg(label, now, value);
+    }
+  }
+  QString text = QStringLiteral("Script \"%1\"\nName: %2\nMade for slot %3, %4.\n")
+                     .arg(script::displayPath(path), parsed.pnames.trimmed())
+                     .arg(parsed.slot)
+                     .arg(name(parsed.slot));
+  if (parsed.slot != open) {
+    text += QStringLiteral(
+                "\nThis script was made for %1, not for the open aircraft %2: its "
+                "values would go into %2.\n")
+                .arg(name(parsed.slot), name(open));
+  }
+  if (!parsed.description.trimmed().isEmpty()) {
+    text += QStringLiteral("\nDescription:\n%1\n").arg(parsed.description.trimmed());
+  }
+  const int shown = 30;
+  if (changes.isEmpty()) {
+    text += QStringLiteral("\nNo value of %1 would change.").arg(name(open));
+  } else {
+    text += QStringLiteral("\n%1 values of %2 would change (now \u2192 from the script):\n%3")
+                .arg(changes.size())
+                .arg(name(open), QStringList(changes.mid(0, shown)).join(QLatin1Char('\n')));
+    if (changes.size() > shown) {
+      text += QStringLiteral("\n... and %1 more").arg(changes.size() - shown);
+    }
+  }
+  text += QStringLiteral("\n\nNothing is written to planes.dat until you save.");
+  const int answer =
+      ui::prompter().choose(title, text, {QStringLiteral("Apply"), QStringLiteral("Cancel")}, 0, 1);
+  if (answer != 0) return false;
+  session_->applyValues(QStringLiteral("Apply script"), values);
+  return true;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+  // A script dropped on a text box is applied, not typed into it as its path.
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+      event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (droppedScripts(drop->mimeData()).size() == 1) {
+      if (event->type() == QEvent::Drop) {
+        dropEvent(drop);
+      } else {
+        drop->acceptProposedAction();
+      }
+      return true;
+    }
+  }
+  const bool recordBox =
+      watched->isWidgetType() && !controls_.Frame3->isAncestorOf(static_cast<QWidget*>(watched));
+  if (recordBox &&
+      (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
     auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
     for (QAction* action : {undoAction_, redoAction_}) {
@@ -169,6 +291,7 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   menu.addAction(redoAction_);
   menu.addSeparator();
   menu.addAction(revertAction_);
+  menu.addAction(applyScriptAction_);
   menu.exec(globalPosition);
   // The shortcuts work whenever there is something to do; the menu alone shows the state.
   for (QAction* action : {undoAction_, redoAction_, revertAction_}) action->setEnabled(true);

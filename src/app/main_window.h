@@ -58,10 +58,20 @@ class MainWindow : public QWidget {
   QAction* undoAction() const { return undoAction_; }
   QAction* redoAction() const { return redoAction_; }
   QAction* revertAction() const { return revertAction_; }
+  QAction* applyScriptAction() const { return applyScriptAction_; }
+
+  // Applies an aircraft script (".oaw") to the open record after a preview the user accepts:
+  // its values go into the value cells as one step that undo takes back, and nothing is
+  // written to planes.dat until a save. With no aircraft open, the script's slot is opened
+  // first. A script that does not read is refused with the line and its text. Returns
+  // whether the values were applied.
+  bool applyScriptFile(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -71,6 +81,7 @@ class MainWindow : public QWidget {
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QAction* revertAction_ = nullptr;
+  QAction* applyScriptAction_ = nullptr;
 
   editors::WindowControls controls_;
   editors::WindowState state_;

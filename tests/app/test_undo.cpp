@@ -161,9 +161,9 @@ class UndoTest : public QObject {
     f.window->revertAction()->trigger();
     QCOMPARE(f.values(), loaded);
     QVERIFY(!f.window->hasUnsavedChanges());
-    QCOMPARE(f.c().Text3[0]->text().trimmed(), QString::number(loaded[12].toInt() +
-                                                               256 * loaded[13].toInt() +
-                                                               65536 * loaded[14].toInt()));
+    QCOMPARE(f.c().Text3[0]->text().trimmed(),
+             QString::number(loaded[12].toInt() + 256 * loaded[13].toInt() +
+                             65536 * loaded[14].toInt()));
     f.press(Qt::CTRL | Qt::Key_Z);
     QCOMPARE(f.values(), edited);
   }

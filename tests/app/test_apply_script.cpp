@@ -1,0 +1,194 @@
+// Applying a shared aircraft script: the preview, the values through the normal cell path
+// as one undoable step, refusals that change nothing, and the round trip with the Script
+// Maker.
+#include <QDropEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "app/main_window.h"
+#include "app/record_session.h"
+#include "record/layout.h"
+#include "support/test_support.h"
+#include "ui/byte_grid.h"
+#include "ui/dir_list.h"
+
+using namespace tolvane;
+using test::Fixture;
+
+namespace {
+
+// Writes the open aircraft as a script through the Script Maker panel; returns its path.
+QString writeScript(Fixture& f, const QString& folder) {
+  const auto& c = f.window->controls();
+  QTest::mouseClick(c.Command2, Qt::LeftButton);
+  c.Text12->clear();
+  c.Text11->setText("shared");
+  c.Text10->setPlainText("A faster aircraft");
+  c.Dir1->setPath(folder);
+  QTest::mouseClick(c.Command4, Qt::LeftButton);
+  return folder + "/" + c.Text9->text() + ".oaw";
+}
+
+// Drops a file on the window as a file manager does.
+void drop(Fixture& f, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  const QPoint at(f.window->width() / 2, f.window->height() / 2);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(f.window.get(), &enter);
+  QVERIFY(enter.isAccepted());
+  QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(f.window.get(), &dropped);
+}
+
+QStringList rows2to168(Fixture& f) {
+  QStringList out;
+  for (int row = 2; row <= record::kRecordBytes; ++row) out << f.cell(row);
+  return out;
+}
+
+}  // namespace
+
+class ApplyScriptTest : public QObject {
+  Q_OBJECT
+ private slots:
+  // A script written from any slot, applied to that slot of an untouched copy of the file,
+  // gives the same rows 2 to 168 and, after a save, the same file.
+  void roundTripWithTheScriptMaker_data() {
+    QTest::addColumn<int>("slot");
+    for (int slot : {0, 7, 29}) QTest::addRow("slot %d", slot) << slot;
+  }
+  void roundTripWithTheScriptMaker() {
+    QFETCH(int, slot);
+    QTemporaryDir scripts;
+    QString path;
+    QStringList written;
+    QByteArray savedFile;
+    {
+      Fixture f;
+      f.pick(slot);
+      f.setCell(30, 2, "77");
+      f.setCell(80, 2, "12");
+      f.setCell(167, 2, "65");
+      f.window->state().recordModified = true;
+      QVERIFY(f.window->save());
+      savedFile = f.folder.bytes();
+      path = writeScript(f, scripts.path());
+      QVERIFY2(QFile::exists(path), qPrintable(f.prompter.errors.join('\n')));
+      written = rows2to168(f);
+    }
+    Fixture g;  // an untouched copy of the generated file
+    g.pick(slot);
+    g.prompter.choices = {"Apply"};
+    drop(g, path);
+    QCOMPARE(g.prompter.questions.size(), 1);
+    QCOMPARE(rows2to168(g), written);
+    QVERIFY(g.window->hasUnsavedChanges());
+    QVERIFY(g.window->save());
+    QCOMPARE(g.folder.bytes(), savedFile);
+  }
+
+  // The preview names the script, its slot and aircraft, the description and each change;
+  // Cancel changes nothing, Apply is one step that one undo takes back.
+  void previewThenApplyAsOneStep() {
+    QTemporaryDir scripts;
+    QString path;
+    {
+      Fixture f;
+      f.pick(11);  // Spit IX
+      f.setCell(25, 2, "99");
+      path = writeScript(f, scripts.path());
+    }
+    Fixture g;
+    g.pick(7);  // B-24D
+    const QStringList before = rows2to168(g);
+    drop(g, path);  // no answer: Cancel
+    QCOMPARE(rows2to168(g), before);
+    const QString preview = g.prompter.questions.value(0);
+    for (const QString& part :
+         {QString("shared"), QString("slot 11, Spit IX"), QString("A faster aircraft"),
+          QString("not for the open aircraft B-24D"),
+          QString("Max speed: " + before[23] + " \u2192 99")}) {
+      QVERIFY2(preview.contains(part), qPrintable(part + "\n---\n" + preview));
+    }
+    QCOMPARE(g.prompter.buttonSets[0], QStringList({"Apply", "Cancel"}));
+    g.prompter.choices = {"Apply"};
+    drop(g, path);
+    QCOMPARE(g.cell(25), QString("99"));
+    QCOMPARE(g.window->controls().Text3[3]->text().trimmed().toLongLong() % 256, 99);
+    QCOMPARE(g.window->openSlot(), 7);
+    g.window->session().undo();
+    QCOMPARE(rows2to168(g), before);
+  }
+
+  void withNoAircraftOpenTheScriptsSlotIsOpened() {
+    QTemporaryDir scripts;
+    QString path;
+    {
+      Fixture f;
+      f.pick(20);
+      path = writeScript(f, scripts.path());
+    }
+    Fixture g;
+    g.prompter.choices = {"Apply"};
+    drop(g, path);
+    QCOMPARE(g.window->openSlot(), 20);
+    QCOMPARE(g.window->controls().List1->currentRow(), 20);
+  }
+
+  // A script that does not read is refused naming the line and its text; nothing changes.
+  void aScriptThatDoesNotReadChangesNothing_data() {
+    QTest::addColumn<int>("line");  // the line to spoil (0: cut the file after line 40)
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("256") << 40 << QByteArray("256");
+    QTest::newRow("text") << 12 << QByteArray("abc");
+    QTest::newRow("slot") << 2 << QByteArray("31");
+    QTest::newRow("short") << 0 << QByteArray();
+  }
+  void aScriptThatDoesNotReadChangesNothing() {
+    QFETCH(int, line);
+    QFETCH(QByteArray, text);
+    QTemporaryDir scripts;
+    QString path;
+    {
+      Fixture f;
+      f.pick(3);
+      path = writeScript(f, scripts.path());
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    if (line == 0) {
+      lines = lines.mid(0, 40);
+    } else {
+      lines[line - 1] = text + "\r";
+    }
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(lines.join('\n'));
+    file.close();
+    Fixture g;
+    g.pick(3);
+    const QStringList before = rows2to168(g);
+    drop(g, path);
+    QCOMPARE(g.prompter.errors.size(), 1);
+    QVERIFY(g.prompter.questions.isEmpty());
+    if (line > 0) {
+      QVERIFY2(g.prompter.errors[0].contains(QStringLiteral("line %1").arg(line)) &&
+                   g.prompter.errors[0].contains(text),
+               qPrintable(g.prompter.errors[0]));
+    }
+    QCOMPARE(rows2to168(g), before);
+    QVERIFY(!g.window->hasUnsavedChanges());
+  }
+};
+
+QTEST_MAIN(ApplyScriptTest)
+#include "test_apply_script.moc"
