@@ -24,6 +24,7 @@
 #include "script/script_maker.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
+#include "ui/dir_list.h"
 #include "ui/prompter.h"
 
 namespace tolvane::app {
@@ -43,8 +44,10 @@ const QString kTitle = QStringLiteral("Tolvane");
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent)
-    : QWidget(parent), folder_(std::filesystem::current_path()) {
+MainWindow::MainWindow(QWidget* parent) : MainWindow(std::filesystem::current_path(), parent) {}
+
+MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent)
+    : QWidget(parent), folder_(std::move(folder)) {
   setObjectName("MainWindow");
   setWindowTitle(kTitle);
   QFont font(QStringLiteral("Liberation Sans"));
@@ -80,6 +83,12 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setFolder(const std::filesystem::path& folder) {
+  folder_ = folder;
+  controls_.Dir1->setPath(QString::fromStdString(folder_.string()));
+  controls_.Label18->setCaption(controls_.Dir1->path());
+}
 
 void MainWindow::restoreListSelection() {
   const QSignalBlocker blocker(controls_.List1);
@@ -301,14 +310,14 @@ bool MainWindow::writeRecord() {
     if (!overwrite) return false;
   }
 
-  const std::string error = writer_.write(located.path, first, bytes);
-  if (!error.empty()) {
+  const record::WriteResult written = writer_.write(located.path, first, bytes);
+  if (!written.ok()) {
     // A write or flush that failed may still have changed the file (a flush fails after the
     // bytes went in): what it holds now is this window's doing, not another program's, and
     // saving again must not ask about it.
     const record::RecordRead after = record::readRecordAt(located.path, first);
     if (after.ok()) knownBytes_ = after.bytes;
-    ui::prompter().showError(kTitle, text(error));
+    ui::prompter().showError(kTitle, text(written.error));
     return false;
   }
 

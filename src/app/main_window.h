@@ -30,11 +30,17 @@ class MainWindow : public QWidget {
  public:
   // Works on planes.dat in the process's current folder.
   explicit MainWindow(QWidget* parent = nullptr);
+  // Works on planes.dat in the given folder.
+  explicit MainWindow(std::filesystem::path folder, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   const editors::WindowControls& controls() const { return controls_; }
   editors::WindowState& state() { return state_; }
   bool recordModified() const { return state_.recordModified; }
+
+  // Works on planes.dat in another folder from now on; the Script Maker's folder list moves
+  // to it too.
+  void setFolder(const std::filesystem::path& folder);
 
   // The slot whose record the grid holds, or -1 before the first load.
   int openSlot() const { return openSlot_; }

@@ -103,7 +103,8 @@ class RecordFileTest : public QObject {
     RecordBytes bytes = demoRecord(7);
     bytes[75] = 99;
     RecordWriter writer;
-    QCOMPARE(QString::fromStdString(writer.write(fs(path), bytePosition(7, 1), bytes)), QString());
+    QCOMPARE(QString::fromStdString(writer.write(fs(path), bytePosition(7, 1), bytes).error),
+             QString());
     const QByteArray after = readFile(path);
     QCOMPARE(after.size(), original.size());
     for (int i = 0; i < original.size(); ++i) {
@@ -118,7 +119,7 @@ class RecordFileTest : public QObject {
 
     // The backup is made once a run: a second write keeps the copy of the file as it was.
     bytes[75] = 100;
-    QVERIFY(writer.write(fs(path), bytePosition(7, 1), bytes).empty());
+    QVERIFY(writer.write(fs(path), bytePosition(7, 1), bytes).ok());
     QCOMPARE(readFile(path + ".bak"), original);
   }
 
@@ -137,7 +138,7 @@ class RecordFileTest : public QObject {
     writeFile(victim, "keep");
     QVERIFY(QFile::link(victim, path + ".bak.tmp"));
     RecordWriter writer;
-    QVERIFY(writer.write(fs(path), bytePosition(1, 1), demoRecord(1)).empty());
+    QVERIFY(writer.write(fs(path), bytePosition(1, 1), demoRecord(1)).ok());
     QCOMPARE(readFile(victim), QByteArray("keep"));
     QCOMPARE(readFile(path + ".bak"), demoBytes());
   }
@@ -168,14 +169,15 @@ class RecordFileTest : public QObject {
     if (fault == "backup") QVERIFY(QDir(dir.path()).mkdir("planes.dat.bak"));
     if (fault == "folder") {
       // The backup is made first, then the file is swapped for a folder.
-      QVERIFY(writer.write(fs(path), bytePosition(0, 1), demoRecord(0)).empty());
+      QVERIFY(writer.write(fs(path), bytePosition(0, 1), demoRecord(0)).ok());
       QFile::remove(path);
       QVERIFY(QDir(dir.path()).mkdir("planes.dat"));
     }
     RecordBytes bytes = demoRecord(29);
     bytes[0] = 1;
-    const std::string error = writer.write(fs(path), bytePosition(29, 1), bytes);
-    QVERIFY2(QString::fromStdString(error).contains(message), error.c_str());
+    const WriteResult result = writer.write(fs(path), bytePosition(29, 1), bytes);
+    QVERIFY2(QString::fromStdString(result.error).contains(message), result.error.c_str());
+    QCOMPARE(result.backupFailed, fault == "backup");
     if (fault == "removed") QVERIFY(!QFile::exists(path));
     if (fault == "shortened") QCOMPARE(readFile(path), original.left(3000));
     if (fault == "backup") QCOMPARE(readFile(path), original);
