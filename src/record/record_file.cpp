@@ -342,15 +342,16 @@ WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t 
                      quoted(failure.copy) + " could not be made: " + result.backupReason + ".";
       return result;
     }
-    known = backedUp_.insert_or_assign(key, Identity{static_cast<std::uint64_t>(copied.st_dev),
-                                                     static_cast<std::uint64_t>(copied.st_ino)})
+    known = backedUp_
+                .insert_or_assign(key, Identity{static_cast<std::uint64_t>(copied.st_dev),
+                                                static_cast<std::uint64_t>(copied.st_ino)})
                 .first;
   }
   Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
-    result.error = notSaved + (errno == ENOENT ? gone
-                                               : "it cannot be opened for writing: " +
-                                                     systemReason(errno) + ".");
+    result.error =
+        notSaved +
+        (errno == ENOENT ? gone : "it cannot be opened for writing: " + systemReason(errno) + ".");
     return result;
   }
   // The file opened must be the one copied: another program may have put a new file in its
