@@ -1,12 +1,11 @@
-#include <QApplication>
+#include <QCoreApplication>
 
-#include "app/main_window.h"
+#include "app/game_folder.h"
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("Tolvane");
-  tolvane::app::MainWindow window;
-  tolvane::app::endWithTheSession(window);
-  window.show();
-  return QApplication::exec();
+  // The names place the remembered game folder in the user's settings.
+  QCoreApplication::setOrganizationName(QStringLiteral("Tolvane"));
+  QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
+  return tolvane::app::run(argc, argv);
 }

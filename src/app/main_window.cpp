@@ -41,6 +41,7 @@
 #include "script/script_reader.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
+#include "ui/dir_list.h"
 #include "ui/pick_list.h"
 #include "ui/prompter.h"
 
@@ -54,7 +55,9 @@ const QString kTitle = QStringLiteral("Tolvane");
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+MainWindow::MainWindow(QWidget* parent) : MainWindow(std::filesystem::current_path(), parent) {}
+
+MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(parent) {
   setObjectName("MainWindow");
   setWindowTitle(kTitle);
   QFont font(QStringLiteral("Liberation Sans"));
@@ -65,7 +68,6 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
 
   // Start-up: nothing pending, the folder list at the current folder, the grid labelled and
   // both slot lists filled. Nothing is read from planes.dat until an aircraft is picked.
-  const std::filesystem::path folder = std::filesystem::current_path();
   state_.recordModified = false;
   controls_ = createControls(this);
   ui::ByteGrid* grid = controls_.G1;
@@ -97,6 +99,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setFolder(const std::filesystem::path& folder) {
+  session_->setFolder(folder);
+  controls_.Dir1->setPath(script::textFromPath(folder));
+  controls_.Label18->setCaption(controls_.Dir1->path());
+}
 
 int MainWindow::openSlot() const {
   return session_->openSlot();

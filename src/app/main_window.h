@@ -33,6 +33,8 @@ class MainWindow : public QWidget {
  public:
   // Works on planes.dat in the process's current folder.
   explicit MainWindow(QWidget* parent = nullptr);
+  // Works on planes.dat in the given folder.
+  explicit MainWindow(std::filesystem::path folder, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   const editors::WindowControls& controls() const { return controls_; }
@@ -41,6 +43,10 @@ class MainWindow : public QWidget {
   bool recordModified() const { return state_.recordModified; }
   // Whether value cells differ from what planes.dat holds.
   bool hasUnsavedChanges() const;
+
+  // Works on planes.dat in another folder from now on; the Script Maker's folder list moves
+  // to it too.
+  void setFolder(const std::filesystem::path& folder);
 
   // The slot whose record the grid holds, or -1 before the first load.
   int openSlot() const;

@@ -349,7 +349,22 @@ RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
     if (answer != 0) return {Outcome::WentBack, {}};
   }
 
-  const std::string error = writer_.write(located.path, first, bytes);
+  record::WriteResult written = writer_.write(located.path, first, bytes);
+  if (written.backupFailed) {
+    // The copy cannot be made (no room, a folder that refuses new files, a folder where the
+    // copy must go): the user decides once per run and file whether to save without one.
+    if (!mayAsk) return {Outcome::NeedsQuestion, {}};
+    const int answer = ui::prompter().choose(
+        kTitle,
+        QStringLiteral("Tolvane cannot make the backup copy of \"%1\" that it makes before the "
+                       "first save.\n\n%2\n\nSave the changes to %3 without a backup?")
+            .arg(pathText(located.path), text(written.error), slotDescription(openSlot_)),
+        {QStringLiteral("Save without a backup"), QStringLiteral("Cancel")}, 1, 1);
+    if (answer != 0) return {Outcome::WentBack, {}};
+    writer_.allowWithoutBackup(located.path);
+    written = writer_.write(located.path, first, bytes);
+  }
+  const std::string error = written.error;
   if (!error.empty()) {
     // A write or flush that failed may still have changed the file (a flush fails after the
     // bytes went in): what it holds now is this window's doing, not another program's, and

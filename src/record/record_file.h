@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,21 +38,43 @@ RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPos
 // Reads the record of a slot (0..29).
 RecordRead readRecord(const std::filesystem::path& file, int slot);
 
-// Writes records back in place. The first write of a run copies the file as it was to
-// "<name>.bak" beside it, replacing an older copy; a failed copy writes nothing. Each write
-// goes into the existing file only (never creates it, never changes its length), is checked,
-// flushed to disk and checked again.
+// What a write did. When the backup copy could not be made nothing was written, and
+// backupFailed says so apart from every other failure, so that the caller can offer to write
+// without a backup (allowWithoutBackup) and try again.
+struct WriteResult {
+  std::string error;          // empty when the record was written
+  bool backupFailed = false;  // nothing was written because the backup copy could not be made
+  std::string backupReason;   // the system's reason the copy could not be made
+  bool ok() const { return error.empty(); }
+};
+
+// Writes records back in place. Before the first write of a run into a file it copies the
+// file as it was to "<name>.bak" beside it, replacing an older copy; the very first copy ever
+// made beside the file is also kept as "<name>.orig", which is never replaced. When another
+// program replaces the file (it becomes another file: a new inode or device), the next write
+// copies it again first. A failed copy writes nothing. Each write goes into the existing file
+// only (never creates it, never changes its length), is checked, flushed to disk and checked
+// again.
 class RecordWriter {
  public:
-  // Returns an empty string on success, otherwise what failed with the system's reason.
-  std::string write(const std::filesystem::path& file, std::int64_t firstPosition,
+  WriteResult write(const std::filesystem::path& file, std::int64_t firstPosition,
                     const RecordBytes& bytes);
 
-  bool backupMade() const { return backupMade_; }
+  // The user agreed to write the file as it is now without a backup copy: writes into it make
+  // no copy for the rest of the run. Another file put in its place is copied again.
+  void allowWithoutBackup(const std::filesystem::path& file);
+
+  // Whether the file as it is now was copied (or allowed to go without a copy) in this run.
+  bool backupMade(const std::filesystem::path& file) const;
 
  private:
-  std::string makeBackup(const std::filesystem::path& file);
-  bool backupMade_ = false;
+  struct Identity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const Identity& o) const { return device == o.device && inode == o.inode; }
+  };
+  // The identity each file had when it was copied (or allowed to go without a copy), by path.
+  std::map<std::string, Identity> backedUp_;
 };
 
 }  // namespace tolvane::record

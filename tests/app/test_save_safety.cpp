@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <filesystem>
 
 #include "app/record_session.h"
@@ -62,6 +63,11 @@ QByteArray editedRecord(const QByteArray& original) {
   record[0] = char(201);
   record[167] = char(202);
   return record;
+}
+
+QByteArray readAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool run(const QString& program, const QStringList& args) {
@@ -246,8 +252,11 @@ class SaveSafetyTest : public QObject {
 
     QVERIFY(!saved);
     QVERIFY(f.window->recordModified());
-    QCOMPARE(f.prompter.errors.size(), 1);
-    QVERIFY2(f.prompter.errors[0].contains(message), qPrintable(f.prompter.errors[0]));
+    // A folder that refuses the backup copy is asked about (and cancelled here); the other
+    // faults are told.
+    const QStringList& told = fault == "readonly" ? f.prompter.questions : f.prompter.errors;
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(message), qPrintable(told[0]));
     if (fault == "removed") QVERIFY(!QFile::exists(path));
     if (fault == "shortened") QCOMPARE(f.folder.bytes(), original.left(1000));
     if (fault == "immutable" || fault == "readonly") QCOMPARE(f.folder.bytes(), original);
@@ -284,8 +293,8 @@ class SaveSafetyTest : public QObject {
         window.session().pick(kSlot);
         window.controls().G1->setTextMatrix(1, 2, "201");
         window.state().recordModified = true;
-        window.save();
-        error = prompter.errors.value(0);
+        window.save();  // the question about saving without a backup: Cancel
+        error = prompter.questions.value(0);
         modified = window.recordModified();
       }
       QDir::setCurrent(previous);
@@ -294,11 +303,45 @@ class SaveSafetyTest : public QObject {
       backupLeft = QFile::exists(dir + "/planes.dat.bak.tmp");
     }
     QCOMPARE(::umount(encoded.constData()), 0);
-    QVERIFY2(error.contains("backup copy") && error.contains("No space left on device"),
+    QVERIFY2(error.contains("backup copy") && error.contains("No space left on device") &&
+                 error.contains("without a backup"),
              qPrintable(error));
     QVERIFY(modified);
     QCOMPARE(after, original);
     QVERIFY(!backupLeft);
+  }
+
+  // Another program replaces planes.dat with a file of its own between two saves of a run:
+  // the second save copies that file to planes.dat.bak before writing into it, and
+  // planes.dat.orig keeps the file as it was before the first save ever.
+  void replacedFileIsBackedUpBeforeTheNextSave() {
+    Fixture f;
+    const QByteArray original = f.folder.bytes();
+    f.pick(4);
+    f.setCell(80, 2, "77");
+    f.window->state().recordModified = true;
+    QVERIFY(f.window->save());
+    QCOMPARE(readAll(f.folder.filePath() + ".bak"), original);
+
+    QByteArray theirs = f.folder.bytes();
+    theirs[2] = char(99);  // the lead-in: no byte of the open record
+    const QString replacement = f.folder.path() + "/theirs.dat";
+    {
+      QFile file(replacement);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(theirs);
+    }
+    QVERIFY(std::rename(QFile::encodeName(replacement).constData(),
+                        QFile::encodeName(f.folder.filePath()).constData()) == 0);
+    f.setCell(81, 2, "78");
+    f.window->state().recordModified = true;
+    QVERIFY(f.window->save());
+    QVERIFY2(f.prompter.errors.isEmpty(), qPrintable(f.prompter.errors.value(0)));
+    QCOMPARE(readAll(f.folder.filePath() + ".bak"), theirs);
+    QCOMPARE(readAll(f.folder.filePath() + ".orig"), original);
+    QByteArray expected = theirs;
+    expected[int(record::bytePosition(4, 81) - 1)] = char(78);
+    QCOMPARE(f.folder.bytes(), expected);
   }
 
   // The Script Maker's folder cannot be made, or its script cannot be written: a message with
@@ -397,6 +440,13 @@ class SaveSafetyTest : public QObject {
                                       << "backup copy" << false;
     QTest::newRow("backup rename EXDEV") << backup << "rename:error=EXDEV:when=1"
                                          << "backup copy" << false;
+    const QString first = "planes.dat.orig.tmp";
+    QTest::newRow("first backup write EIO") << first << "pwrite64:error=EIO:when=1"
+                                            << "planes.dat.orig\" could not be made" << false;
+    QTest::newRow("first backup flush EIO") << first << "fsync:error=EIO:when=1"
+                                            << "Input/output error" << false;
+    QTest::newRow("first backup rename EXDEV") << first << "renameat2:error=EXDEV:when=1"
+                                               << "Invalid cross-device link" << false;
   }
   void injectedSystemCallFaults() {
     QFETCH(QString, file);
@@ -424,6 +474,11 @@ class SaveSafetyTest : public QObject {
     // (the failed save's own bytes are no other program's change).
     QVERIFY2(t.out.contains("again: saved=1 questions=0"), qPrintable(t.out));
     QCOMPARE(folder.bytes(), whole);
+    // Both copies are whole once the save has gone through, and no temporary is left.
+    QCOMPARE(readAll(folder.filePath() + ".bak"), original);
+    QCOMPARE(readAll(folder.filePath() + ".orig"), original);
+    QVERIFY(!QFile::exists(folder.filePath() + ".bak.tmp"));
+    QVERIFY(!QFile::exists(folder.filePath() + ".orig.tmp"));
   }
 };
 

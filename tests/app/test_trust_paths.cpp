@@ -1,6 +1,7 @@
 // Every path of picking, saving and closing tells the truth: one pick per user action, the
 // highlight always on the open aircraft, no edit dropped without a question, and messages in
 // the player's words. Driven by real key and mouse events.
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -249,6 +250,29 @@ class TrustPathsTest : public QObject {
     QVERIFY2(told.contains("\"Code\"") && told.contains("WXY"), qPrintable(told));
     QCOMPARE(f.window->openSlot(), 8);
     QCOMPARE(code->text(), typed);
+  }
+
+  // A backup that cannot be made (a folder sits where the copy must go) is asked about once
+  // per run and file; Cancel keeps the edits, "Save without a backup" saves.
+  void aBackupThatCannotBeMadeIsAskedAboutOnce() {
+    Fixture f;
+    QVERIFY(QDir(f.folder.path()).mkdir("planes.dat.bak"));
+    QVERIFY(QDir(f.folder.path()).mkdir("planes.dat.orig"));
+    f.pick(4);
+    editInGrid(f, 80, "7");
+    QVERIFY(!f.window->save());  // Cancel
+    QCOMPARE(f.prompter.questions.size(), 1);
+    QCOMPARE(f.prompter.buttonSets[0], QStringList({"Save without a backup", "Cancel"}));
+    QVERIFY(f.fileByte(4, 80) != 7);
+    QCOMPARE(f.cell(80), QString("7"));
+    f.prompter.choices = {"Save without a backup"};
+    QVERIFY(f.window->save());
+    QCOMPARE(f.fileByte(4, 80), 7);
+    editInGrid(f, 80, "8");
+    QVERIFY(f.window->save());
+    QCOMPARE(f.fileByte(4, 80), 8);
+    QCOMPARE(f.prompter.questions.size(), 2);
+    QVERIFY(f.prompter.errors.isEmpty());
   }
 
   // SIGTERM does what a close does, without a question: pending edits are saved.

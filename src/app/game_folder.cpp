@@ -1,0 +1,288 @@
+#include "app/game_folder.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileDialog>
+#include <QSettings>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+#include "app/main_window.h"
+#include "record/record_file.h"
+#include "script/native_path.h"
+#include "ui/prompter.h"
+
+namespace tolvane::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kFolderKey = QStringLiteral("gameFolder");
+
+fs::path toPath(const QString& s) {
+  return fs::path(QFile::encodeName(s).toStdString());
+}
+
+QString toText(const fs::path& p) {
+  return QFile::decodeName(QByteArray::fromStdString(p.string()));
+}
+
+bool isDataFileName(const fs::path& p) {
+  return toText(p.filename()).compare(QLatin1String(record::kDataFileName), Qt::CaseInsensitive) ==
+         0;
+}
+
+bool isScriptName(const fs::path& p) {
+  return toText(p.filename()).endsWith(QLatin1String(".oaw"), Qt::CaseInsensitive);
+}
+
+// Whether an argument names one of the options QApplication takes for itself.
+bool isQtOption(const QString& argument) {
+  static const QStringList names = {"platform",
+                                    "platformpluginpath",
+                                    "platformtheme",
+                                    "plugin",
+                                    "qwindowgeometry",
+                                    "qwindowicon",
+                                    "qwindowtitle",
+                                    "reverse",
+                                    "session",
+                                    "display",
+                                    "geometry",
+                                    "title",
+                                    "name",
+                                    "visual",
+                                    "ncols",
+                                    "cmap",
+                                    "nograb",
+                                    "dograb",
+                                    "sync",
+                                    "style",
+                                    "stylesheet",
+                                    "widgetcount",
+                                    "qmljsdebugger",
+                                    "fn",
+                                    "font",
+                                    "bg",
+                                    "background",
+                                    "fg",
+                                    "foreground",
+                                    "btn",
+                                    "button",
+                                    "im",
+                                    "inputstyle",
+                                    "testability"};
+  if (!argument.startsWith(QLatin1Char('-'))) return false;
+  QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+  name = name.section(QLatin1Char('='), 0, 0);
+  return names.contains(name);
+}
+
+// The game folder of a folder PATH, or the error that goes to the terminal.
+CommandLine folderOf(const fs::path& folder) {
+  CommandLine line;
+  const record::Located located = record::locateDataFile(folder);
+  if (located.ok()) {
+    line.folder = folder;
+  } else {
+    line.error = QString::fromStdString(located.error);
+  }
+  return line;
+}
+
+// What a PATH names: the game folder (given as the folder or as its planes.dat), or an
+// aircraft script; anything else is an error.
+CommandLine resolvePath(const QString& argument, const fs::path& currentFolder) {
+  CommandLine line;
+  if (argument.isEmpty()) {
+    line.error = QStringLiteral("The PATH is empty; give the game's folder or its planes.dat.");
+    return line;
+  }
+  fs::path path = toPath(argument);
+  if (path.is_relative()) path = currentFolder / path;
+  path = path.lexically_normal();
+  // A trailing separator ("game/") leaves an empty file name; the folder is what was meant.
+  if (path.filename().empty() && path.has_parent_path()) path = path.parent_path();
+  const QString shown = QStringLiteral("\"%1\"").arg(argument);
+
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (fs::is_directory(status)) return folderOf(path);
+  if (fs::exists(status)) {
+    if (isDataFileName(path)) {
+      line = folderOf(path.parent_path());
+    } else if (isScriptName(path) && fs::is_regular_file(status)) {
+      line.scriptToApply = path;
+    } else {
+      line.error =
+          QStringLiteral("%1 is neither a folder, nor planes.dat, nor an aircraft script (.oaw).")
+              .arg(shown);
+    }
+    return line;
+  }
+  // planes.dat typed in another letter case than the file's own: its folder is meant.
+  if (isDataFileName(path) && holdsDataFile(path.parent_path())) {
+    return folderOf(path.parent_path());
+  }
+  line.error = ec && ec != std::errc::no_such_file_or_directory
+                   ? QStringLiteral("%1 cannot be examined: %2.")
+                         .arg(shown, QString::fromStdString(ec.message()))
+                   : QStringLiteral("%1 does not exist.").arg(shown);
+  return line;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments, const fs::path& currentFolder) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Edits the aircraft records of planes.dat, the aircraft data file of the game."));
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  parser.addPositionalArgument(
+      QStringLiteral("PATH"),
+      QStringLiteral("The game's folder, or its planes.dat (any letter case). Without it, "
+                     "Tolvane works on planes.dat in the current folder."),
+      QStringLiteral("[PATH]"));
+
+  CommandLine line;
+  const QString program =
+      arguments.isEmpty() ? QStringLiteral("tolvane") : toText(toPath(arguments[0]).filename());
+  const QString tryHelp = QStringLiteral("\nTry '%1 --help' for more information.").arg(program);
+  if (!parser.parse(arguments)) {
+    line.exit = true;
+    line.exitCode = 2;
+    line.mayHoldQtOptions = std::any_of(arguments.begin() + 1, arguments.end(), isQtOption);
+    line.error = parser.errorText() + tryHelp;
+    return line;
+  }
+  if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    line.exit = true;
+    // Before the application object exists Qt cannot name the program itself.
+    line.output = parser.helpText().replace(QLatin1String("<executable_name>"), program);
+    return line;
+  }
+  if (parser.isSet(version)) {
+    line.exit = true;
+    line.output = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                  QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    return line;
+  }
+  const QStringList paths = parser.positionalArguments();
+  if (paths.size() > 1) {
+    line.exit = true;
+    line.exitCode = 2;
+    line.error =
+        QStringLiteral("Only one PATH can be given; there are %1.").arg(paths.size()) + tryHelp;
+    return line;
+  }
+  if (paths.isEmpty()) return line;
+  line = resolvePath(paths.front(), currentFolder);
+  if (!line.error.isEmpty()) {
+    line.exit = true;
+    line.exitCode = 1;
+  }
+  return line;
+}
+
+bool holdsDataFile(const fs::path& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (isDataFileName(it->path())) return true;
+  }
+  return false;
+}
+
+fs::path rememberedGameFolder() {
+  return toPath(QSettings().value(kFolderKey).toString());
+}
+
+void rememberGameFolder(const fs::path& folder) {
+  QSettings settings;
+  settings.setValue(kFolderKey, toText(fs::absolute(folder)));
+}
+
+StartFolder startFolder(const CommandLine& line, const fs::path& currentFolder) {
+  StartFolder start;
+  if (!line.folder.empty()) {
+    start.folder = line.folder;
+  } else if (holdsDataFile(currentFolder)) {
+    start.folder = currentFolder;
+  } else {
+    const fs::path remembered = rememberedGameFolder();
+    if (!remembered.empty() && holdsDataFile(remembered)) return {remembered, false};
+    return {currentFolder, true};
+  }
+  rememberGameFolder(start.folder);
+  return start;
+}
+
+bool chooseGameFolder(MainWindow& window) {
+  const QString title = QStringLiteral("Choose the game folder");
+  QString from = QDir::homePath();
+  for (;;) {
+    const QString chosen = QFileDialog::getExistingDirectory(&window, title, from);
+    if (chosen.isEmpty()) return false;
+    const fs::path folder = toPath(chosen);
+    const record::Located located = record::locateDataFile(folder);
+    if (located.ok()) {
+      window.setFolder(folder);
+      rememberGameFolder(folder);
+      return true;
+    }
+    ui::prompter().showError(QStringLiteral("Tolvane"),
+                             QString::fromStdString(located.error) +
+                                 QStringLiteral("\n\nChoose the folder that holds the game's "
+                                                "planes.dat."));
+    from = chosen;
+  }
+}
+
+namespace {
+
+int answerOnTerminal(const CommandLine& line, const QStringList& arguments) {
+  if (!line.output.isEmpty()) std::fputs(line.output.toLocal8Bit().constData(), stdout);
+  if (!line.error.isEmpty()) {
+    const QString program = toText(toPath(arguments.value(0)).filename());
+    std::fprintf(stderr, "%s: %s\n", program.toLocal8Bit().constData(),
+                 line.error.toLocal8Bit().constData());
+  }
+  return line.exitCode;
+}
+
+}  // namespace
+
+int run(int& argc, char** argv) {
+  std::error_code ec;
+  fs::path current = fs::current_path(ec);
+  if (ec) current = QDir::homePath().toStdString();
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  CommandLine line = parseCommandLine(arguments, current);
+  if (line.exit && !line.mayHoldQtOptions) return answerOnTerminal(line, arguments);
+
+  QApplication application(argc, argv);
+  if (line.exit) {
+    // The application has taken its own options out; what is left must be ours.
+    line = parseCommandLine(QApplication::arguments(), current);
+    if (line.exit) return answerOnTerminal(line, QApplication::arguments());
+  }
+  const StartFolder start = startFolder(line, current);
+  MainWindow window(start.folder);
+  endWithTheSession(window);
+  window.show();
+  // An aircraft script named on the command line (opened from a file manager) is applied
+  // once the window is on screen, with its preview.
+  if (!line.scriptToApply.empty()) {
+    const QString script = script::textFromPath(line.scriptToApply);
+    QTimer::singleShot(0, &window, [&window, script] { window.applyScriptFile(script); });
+  }
+  // The chooser opens over the window once it is on screen, before anything can be picked.
+  if (start.offerChooser) QTimer::singleShot(0, &window, [&window] { chooseGameFolder(window); });
+  return QApplication::exec();
+}
+
+}  // namespace tolvane::app
