@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Starts the real tolvane binary in a real X server on a generated planes.dat, picks the first
+# aircraft and types a new Max speed with the mouse and keyboard, then sends SIGTERM (as a
+# shutdown or a closed terminal does). The pending edit must be in planes.dat afterwards and
+# every other byte unchanged; a second run with SIGHUP and no edit must leave the file as it is.
+set -euo pipefail
+tolvane=$1
+generator=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$generator" "$work" >/dev/null
+cp "$work/planes.dat" "$work/original.dat"
+cd "$work"
+
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME="$work/config"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -u
+  run() {  # $1: signal, $2: whether to type an edit first
+    "$0" & pid=$!
+    wid=""
+    for _ in $(seq 100); do
+      wid=$(xdotool search --onlyvisible --name "^Tolvane$" 2>/dev/null | head -n 1 || true)
+      [ -n "$wid" ] && break
+      sleep 0.1
+    done
+    if [ -z "$wid" ]; then echo "FAIL: no window titled Tolvane appeared"; kill "$pid"; exit 1; fi
+    sleep 0.3
+    # The first entry of the aircraft list (P-38H), then the Max speed box (Text3(3)).
+    xdotool mousemove --window "$wid" 30 309 click 1
+    sleep 0.3
+    if [ "$2" = edit ]; then
+      xdotool mousemove --window "$wid" 103 259 click --repeat 3 1
+      sleep 0.2
+      xdotool key --window "$wid" ctrl+a
+      xdotool type --window "$wid" 1234567
+      sleep 0.3
+    fi
+    kill -"$1" "$pid"
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then echo "FAIL: tolvane did not end on SIG$1"; kill -9 "$pid"; exit 1; fi
+    wait "$pid" || true
+  }
+  run TERM edit
+  cp planes.dat after-term.dat
+  run HUP none
+' "$tolvane"
+
+python3 - <<'PY'
+import sys
+original = open("original.dat", "rb").read()
+after = open("after-term.dat", "rb").read()
+final = open("planes.dat", "rb").read()
+# Max speed of slot 0: record bytes 25..28, positions 29..32 counted from 1.
+expected = bytearray(original)
+expected[28:32] = (1234567).to_bytes(4, "little")
+if after != bytes(expected):
+    changed = [i + 1 for i in range(len(original)) if original[i] != after[i]]
+    print("FAIL: after SIGTERM the file differs from the expected edit at positions", changed[:20])
+    sys.exit(1)
+if final != after:
+    print("FAIL: SIGHUP without an edit changed the file")
+    sys.exit(1)
+print("ok: the pending edit was saved on SIGTERM, nothing changed on SIGHUP")
+PY
