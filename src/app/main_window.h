@@ -40,8 +40,10 @@ class MainWindow : public QWidget {
   const editors::WindowControls& controls() const { return controls_; }
   editors::WindowState& state() { return state_; }
   RecordSession& session() { return *session_; }
-  bool recordModified() const { return state_.recordModified; }
-  // Whether value cells differ from what planes.dat holds.
+  // Whether the record is modified: a value cell differs from the byte the window last read
+  // from or wrote to planes.dat. (Whether a pick or close saves it without a question is
+  // state().recordModified.)
+  bool recordModified() const { return hasUnsavedChanges(); }
   bool hasUnsavedChanges() const;
 
   // Works on planes.dat in another folder from now on; the Script Maker's folder list moves

@@ -175,6 +175,7 @@ void RecordSession::showOpenSlot() {
 
 bool RecordSession::hasUnsavedChanges() const {
   if (openSlot_ < 0) return false;
+  if (unsure_) return true;
   for (int row = 1; row <= kRecordBytes; ++row) {
     const auto byte = record::cellByte(c_.G1->textMatrix(row, kValueColumn).toStdString());
     if (!byte || *byte != knownBytes_[static_cast<std::size_t>(row - 1)]) return true;
@@ -213,6 +214,7 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   } else {
     history_.clear();
   }
+  unsure_ = false;
   loading_ = true;
   const std::int64_t base = record::bytePosition(slot, 0);
   for (int k = 1; k <= kRecordBytes; ++k) {
@@ -371,6 +373,7 @@ RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
     // saving again must not ask about it.
     const record::RecordRead after = record::readRecordAt(located.path, first);
     if (after.ok()) knownBytes_ = after.bytes;
+    unsure_ = true;
     return {Outcome::Failed, text(error)};
   }
 
@@ -399,7 +402,8 @@ RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
     grid->setTextMatrix(row, kLoadedColumn,
                         QString::number(knownBytes_[static_cast<std::size_t>(row - 1)]));
   }
-  if (!back.ok() || !mismatches.isEmpty()) {
+  unsure_ = !back.ok() || !mismatches.isEmpty();
+  if (unsure_) {
     return {Outcome::Failed,
             QStringLiteral("The record was written to \"%1\", but reading it back does not give "
                            "the bytes written, so it may not be saved. Save again, and check the "

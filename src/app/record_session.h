@@ -117,6 +117,9 @@ class RecordSession : public QObject {
   record::RecordBytes knownBytes_{};
   std::int64_t knownFirst_ = 0;
   int openSlot_ = -1;
+  // A write failed or was not read back as written: what the file holds is not known to be
+  // on disk, so the record counts as unsaved until a write succeeds.
+  bool unsure_ = false;
 };
 
 }  // namespace tolvane::app

@@ -60,7 +60,7 @@ class ByteEditorTest : public QObject {
     clickRow(grid, 74);
     // Unchanged text still marks the record modified.
     QTest::keyClick(editor, Qt::Key_Return);
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
     QVERIFY(!editor->isVisible());
 
     // The row that gets the text is the current row at the moment of the commit, and the

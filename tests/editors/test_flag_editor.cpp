@@ -71,13 +71,13 @@ class FlagEditorTest : public QObject {
     Fixture f;
     f.setRecordBytes(3, byte, {loaded});
     f.pick(3);
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
     click(box(f, byte, clicked));
     QCOMPARE(checkedBoxes(f, byte), checked);
     QCOMPARE(f.cell(byte), written);
     QCOMPARE(f.cell(byte, 1), QString::number(loaded));
     QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(), written);
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
   }
 
   void notUsedBoxesCannotBeClicked() {
@@ -90,7 +90,7 @@ class FlagEditorTest : public QObject {
       click(notUsed);
       QCOMPARE(notUsed->isChecked(), before);
     }
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
   }
 
   // A fresh window has every box unchecked, so each row's load changes some boxes.
@@ -133,7 +133,7 @@ class FlagEditorTest : public QObject {
     QCOMPARE(f.cell(byte, 1), QString::number(loaded));
     QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(),
              QString::number(loaded));
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
     QVERIFY(!f.window->hasUnsavedChanges());
     // A click in the frame (box 0 on and off again) rebuilds the byte from the boxes.
     auto* box = f.find<QCheckBox>(QStringLiteral("Check%1(0)").arg(byte - 4));
@@ -162,7 +162,7 @@ class FlagEditorTest : public QObject {
       QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(i))->title(), QString("kept"));
     }
     for (int byte = 5; byte <= 8; ++byte) QCOMPARE(f.cell(byte), f.cell(byte, 1));
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
   }
 
   // Bits 6 and 7 come from the value cell; a cell that is no byte contributes none.

@@ -143,7 +143,7 @@ void TestGunGroupEditor::selectionShowsGroupAndWritesNothing() {
           c(f).FGS->isVisible());
 
   QCOMPARE(valueColumn(f), before);
-  QVERIFY(!f.window->recordModified());
+  QVERIFY(!f.window->state().recordModified);
 }
 
 void TestGunGroupEditor::fieldEdits_data() {
@@ -187,7 +187,7 @@ void TestGunGroupEditor::fieldEdits() {
   typeInto(f.find<QLineEdit>(box), typed);
 
   for (int i = 0; i < expected.size(); ++i) QCOMPARE(f.cell(s + offset + i), expected[i]);
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
   QVERIFY(!marked(f.find<QLineEdit>(box)));
 }
 
@@ -271,13 +271,13 @@ void TestGunGroupEditor::positionClickWritesOnce() {
   c(f).Option1->button(9)->click();
   QCOMPARE(f.cell(s + 2), QStringLiteral("9"));
   QCOMPARE(c(f).Label3->caption(), QStringLiteral("9"));
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
 
   f.window->state().recordModified = false;
   f.setCell(s + 2, 2, "77");  // would be overwritten by a second write
   c(f).Option1->button(9)->click();
   QCOMPARE(f.cell(s + 2), QStringLiteral("77"));
-  QVERIFY(!f.window->recordModified());
+  QVERIFY(!f.window->state().recordModified);
 }
 
 void TestGunGroupEditor::smokeClick_data() {
@@ -310,7 +310,7 @@ void TestGunGroupEditor::smokeClick() {
 
   c(f).smoke->click();
   QTEST(f.cell(s + 10), "afterClick");
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
   c(f).smoke->click();
   QTEST(f.cell(s + 10), "afterSecondClick");
   QCOMPARE(f.cell(s + 11), secondByte);
@@ -421,9 +421,9 @@ void TestGunGroupEditor::damageEditsAreSavedByTheNextPick() {
   f.window->state().recordModified = false;
   c(f).Option4->select(1);
   c(f).Option2->button(4)->click();  // the sound is 1 already
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
   typeInto(c(f).Gundamage, "300");
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
 
   f.pick(kSlot + 1);
   const QByteArray file = f.folder.bytes();
@@ -449,7 +449,7 @@ void TestGunGroupEditor::oddCodesSurviveSelectionAndSave() {
   QCOMPARE(c(f).Option3->selected(), -1);
   QCOMPARE(c(f).smoke->checkState(), Qt::PartiallyChecked);
   QCOMPARE(c(f).Option2->selected(), 12);
-  QVERIFY(!f.window->recordModified());
+  QVERIFY(!f.window->state().recordModified);
 
   c(f).Command3->click();
   QVERIFY(f.prompter.errors.isEmpty());
@@ -490,7 +490,7 @@ void TestGunGroupEditor::loadClearsTheGroupChoice() {
   QCOMPARE(c(f).Option4->selected(), -1);
   QVERIFY(c(f).Frame1->isVisible());
   QVERIFY(!c(f).FGG->isVisible() && !c(f).FGC->isVisible() && !c(f).FGS->isVisible());
-  QVERIFY(!f.window->recordModified());
+  QVERIFY(!f.window->state().recordModified);
 
   c(f).Option4->select(4);
   QCOMPARE(c(f).Text1->text(), QStringLiteral("5"));
@@ -503,14 +503,14 @@ void TestGunGroupEditor::groupCountBox() {
   Fixture f;
   f.pick(kSlot);
   QCOMPARE(c(f).Text6->text(), QStringLiteral("3"));
-  QVERIFY(!f.window->recordModified());
+  QVERIFY(!f.window->state().recordModified);
 
   typeInto(c(f).Text6, "4x");
   QCOMPARE(f.cell(85), QStringLiteral("4"));
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
   f.window->state().recordModified = false;
   QTest::keyClick(c(f).Text6, Qt::Key_Return);
-  QVERIFY(f.window->recordModified());
+  QVERIFY(f.window->state().recordModified);
 
   typeInto(c(f).Text6, "256");
   QVERIFY(marked(c(f).Text6));

@@ -72,7 +72,7 @@ class IdentityEditorTest : public QObject {
     QCOMPARE(cells(f, 9, 10), bytes);
     QCOMPARE(marked(year), refused);
     if (typed == "12.5") QVERIFY(test::noteShown(year, "12"));
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
     // The crew is untouched (the load padded its cell).
     QCOMPARE(f.cell(11).trimmed(), f.cell(11, 1));
     QCOMPARE(f.cell(12), f.cell(12, 1));
@@ -88,7 +88,7 @@ class IdentityEditorTest : public QObject {
     f.window->state().recordModified = false;
     QTest::keyClick(year, Qt::Key_Return);
     QCOMPARE(cells(f, 9, 10), QString("149,7"));
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
     QCOMPARE(year->text(), QString("1941"));
   }
 
@@ -121,7 +121,7 @@ class IdentityEditorTest : public QObject {
     QCOMPARE(f.cell(12), QString("kept"));
     QCOMPARE(marked(crew), refused);
     if (typed == "2.5") QVERIFY(test::noteShown(crew, "2"));
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
 
     f.setCell(11, 2, "x");
     QTest::keyClick(crew, Qt::Key_Enter);
@@ -135,7 +135,7 @@ class IdentityEditorTest : public QObject {
     QCOMPARE(f.find<QLineEdit>("Text8")->text(), QString(" 1944"));
     QCOMPARE(f.find<QLineEdit>("Text7")->text(), QString(" 2"));
     QCOMPARE(cells(f, 9, 12), QString("152,7,2,0"));
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
   }
 
   // A crew whose byte 12 is not 0 shows both bytes in the box, but the load leaves byte 11 as
@@ -198,10 +198,10 @@ class IdentityEditorTest : public QObject {
     auto* code = f.find<QLineEdit>("Text5");
     code->setText(typed);
     QCOMPARE(cells(f, 165, 168), loaded);  // typing alone writes nothing
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
     QTest::keyClick(code, Qt::Key_Return);
     QCOMPARE(cells(f, 165, 168), bytes.isEmpty() ? loaded : bytes);
-    QCOMPARE(f.window->recordModified(), !bytes.isEmpty());
+    QCOMPARE(f.window->state().recordModified, !bytes.isEmpty());
     QCOMPARE(cells(f, 165, 168, 3), labels);
     if (error.isEmpty()) {
       QVERIFY(f.prompter.errors.isEmpty());

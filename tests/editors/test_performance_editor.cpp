@@ -130,7 +130,7 @@ class PerformanceEditorTest : public QObject {
     Fixture f;
     f.pick(7);
     auto* text3 = f.find<QLineEdit>(QStringLiteral("Text3(%1)").arg(box));
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
     text3->selectAll();
     QTest::keyClick(text3, Qt::Key_Delete);
     QTest::keyClicks(text3, typed);
@@ -139,7 +139,7 @@ class PerformanceEditorTest : public QObject {
     QCOMPARE(marked(text3), refused);
     // A fraction is accepted by the save, rounded half to even: a note, not an error.
     if (typed == "12.5") QVERIFY(test::noteShown(text3, "12"));
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
     // Only the field's own rows changed (the crew cell holds the loaded number padded).
     for (int row = 1; row <= record::kRecordBytes; ++row) {
       if (row < 4 * box + 13 || row > 4 * box + 16) {
@@ -192,7 +192,7 @@ class PerformanceEditorTest : public QObject {
     QCOMPARE(fieldCells(f, 8), QString("21,0,0,0"));
     QCOMPARE(label->caption(), QString("unchanged"));
     QCOMPARE(text3->text(), QString("21"));
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
   }
 
   void loadFillsBoxesAndCaptions() {
@@ -201,7 +201,7 @@ class PerformanceEditorTest : public QObject {
     f.pick(5);
     QCOMPARE(f.find<QLineEdit>("Text3(0)")->text(), QString(" 10000"));
     QCOMPARE(f.find<ui::CaptionLabel>("Label10(0)")->caption(), QString(" 160.93 kph"));
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
     // Every field reproduces its loaded bytes, and the captions the loader does not refresh
     // were set by the reactions it raised.
     for (int row = 13; row <= 72; ++row) QCOMPARE(f.cell(row), f.cell(row, 1));
@@ -229,7 +229,7 @@ class PerformanceEditorTest : public QObject {
     f.pick(9);
     QCOMPARE(f.find<ui::CaptionLabel>("Label9(7)")->caption(), QString("range kept"));
     QCOMPARE(f.find<ui::CaptionLabel>("Label10(6)")->caption(), QString("fuel kept"));
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
   }
 };
 

@@ -279,10 +279,10 @@ class ScriptMakerTest : public QObject {
     QVERIFY(c.Text4->isVisible());
     c.Text4->setText(f.cell(74, 1) == "9" ? "8" : "9");
     QTest::keyClick(c.Text4, Qt::Key_Return);
-    QVERIFY(f.window->recordModified());
+    QVERIFY(f.window->state().recordModified);
     QVERIFY(f.cell(74, 2) != f.cell(74, 1));
     QTest::mouseClick(c.Command2, Qt::LeftButton);
-    QVERIFY(!f.window->recordModified());
+    QVERIFY(!f.window->state().recordModified);
     const QString edited = f.cell(74, 2);
     f.pick(8);  // no answer: Escape, which goes back and keeps everything
     QCOMPARE(f.prompter.questions.size(), 1);
