@@ -40,12 +40,40 @@ bool isScriptName(const fs::path& p) {
 
 // Whether an argument names one of the options QApplication takes for itself.
 bool isQtOption(const QString& argument) {
-  static const QStringList names = {
-      "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-      "qwindowicon", "qwindowtitle", "reverse", "session", "display", "geometry", "title",
-      "name", "visual", "ncols", "cmap", "nograb", "dograb", "sync", "style", "stylesheet",
-      "widgetcount", "qmljsdebugger", "fn", "font", "bg", "background", "fg", "foreground",
-      "btn", "button", "im", "inputstyle", "testability"};
+  static const QStringList names = {"platform",
+                                    "platformpluginpath",
+                                    "platformtheme",
+                                    "plugin",
+                                    "qwindowgeometry",
+                                    "qwindowicon",
+                                    "qwindowtitle",
+                                    "reverse",
+                                    "session",
+                                    "display",
+                                    "geometry",
+                                    "title",
+                                    "name",
+                                    "visual",
+                                    "ncols",
+                                    "cmap",
+                                    "nograb",
+                                    "dograb",
+                                    "sync",
+                                    "style",
+                                    "stylesheet",
+                                    "widgetcount",
+                                    "qmljsdebugger",
+                                    "fn",
+                                    "font",
+                                    "bg",
+                                    "background",
+                                    "fg",
+                                    "foreground",
+                                    "btn",
+                                    "button",
+                                    "im",
+                                    "inputstyle",
+                                    "testability"};
   if (!argument.startsWith(QLatin1Char('-'))) return false;
   QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
   name = name.section(QLatin1Char('='), 0, 0);
@@ -88,9 +116,9 @@ CommandLine resolvePath(const QString& argument, const fs::path& currentFolder) 
     } else if (isScriptName(path) && fs::is_regular_file(status)) {
       line.scriptToApply = path;
     } else {
-      line.error = QStringLiteral(
-                       "%1 is neither a folder, nor planes.dat, nor an aircraft script (.oaw).")
-                       .arg(shown);
+      line.error =
+          QStringLiteral("%1 is neither a folder, nor planes.dat, nor an aircraft script (.oaw).")
+              .arg(shown);
     }
     return line;
   }
@@ -132,8 +160,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const fs::path& curre
   }
   if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
     line.exit = true;
-    // Before the application object exists Qt cannot name the program itself.
-    line.output = parser.helpText().replace(QLatin1String("<executable_name>"), program);
+    // The usage line names the program as it was started, also before the application
+    // object (which Qt takes the name from) exists.
+    line.output = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    const qsizetype end = line.output.indexOf(QLatin1String(" [options]"));
+    if (line.output.startsWith(usage) && end > usage.size()) {
+      line.output.replace(usage.size(), end - usage.size(), program);
+    }
     return line;
   }
   if (parser.isSet(version)) {
@@ -146,8 +180,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const fs::path& curre
   if (paths.size() > 1) {
     line.exit = true;
     line.exitCode = 2;
-    line.error = QStringLiteral("Only one PATH can be given; there are %1.").arg(paths.size()) +
-                 tryHelp;
+    line.error =
+        QStringLiteral("Only one PATH can be given; there are %1.").arg(paths.size()) + tryHelp;
     return line;
   }
   if (paths.isEmpty()) return line;

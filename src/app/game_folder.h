@@ -17,8 +17,8 @@ struct CommandLine {
   // The arguments were refused, but hold what may be one of Qt's own options (-platform,
   // -style...), which only the application object takes out of the arguments.
   bool mayHoldQtOptions = false;
-  QString output;  // for standard output (--help, --version)
-  QString error;   // for standard error: what is wrong with the command line
+  QString output;                       // for standard output (--help, --version)
+  QString error;                        // for standard error: what is wrong with the command line
   std::filesystem::path folder;         // the game folder PATH named; empty when it named none
   std::filesystem::path scriptToApply;  // the aircraft script (.oaw) PATH named, if any
 };
