@@ -77,7 +77,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wid=$(window Tolvane)
   [ -n "$wid" ] || fail "no window titled Tolvane appeared for a PATH"
   pick_and_save "$wid"
-  wait_for_file "$work/game/PLANES.DAT.bak" || fail "saving did not back up the game folder'"'"'s file"
+  wait_for_file "$work/game/PLANES.DAT.bak" || fail "saving did not back up the file in the game folder"
   close_and_wait "$wid"
   echo "ok: tolvane <game>/PLANES.DAT saved into the game folder"
 
