@@ -161,8 +161,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const fs::path& curre
   }
   if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
     line.exit = true;
-    // Before the application object exists Qt cannot name the program itself.
-    line.output = parser.helpText().replace(QLatin1String("<executable_name>"), program);
+    // The usage line names the program as it was started, also before the application
+    // object (which Qt takes the name from) exists.
+    line.output = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    const qsizetype end = line.output.indexOf(QLatin1String(" [options]"));
+    if (line.output.startsWith(usage) && end > usage.size()) {
+      line.output.replace(usage.size(), end - usage.size(), program);
+    }
     return line;
   }
   if (parser.isSet(version)) {

@@ -47,7 +47,8 @@ class MainWindow : public QWidget {
   bool hasUnsavedChanges() const;
 
   // Works on planes.dat in another folder from now on; the Script Maker's folder list moves
-  // to it too.
+  // to it too. Meant for before the first pick: a record already open would be saved into
+  // the new folder's file.
   void setFolder(const std::filesystem::path& folder);
 
   // The slot whose record the grid holds, or -1 before the first load.

@@ -11,6 +11,8 @@ trap 'rm -rf "$work"' EXIT
 "$generator" "$work"
 cp "$work/planes.dat" "$work/original.dat"
 cd "$work"
+# Settings go to a fresh folder, never the tester's own.
+export XDG_CONFIG_HOME="$work/config"
 
 export QT_QPA_PLATFORM=xcb
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
