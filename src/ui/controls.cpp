@@ -85,7 +85,8 @@ bool InputHook::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const int code = characterCode(key->key(), key->text());
     if (code >= 0) emit keyPressed(code);
-  } else if (event->type() == QEvent::MouseButtonPress) {
+  } else if (event->type() == QEvent::MouseButtonPress &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     emit clicked();
   }
   return QObject::eventFilter(watched, event);

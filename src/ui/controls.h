@@ -65,8 +65,8 @@ class OptionArray : public QObject {
 };
 
 // Watches a widget's input before the widget itself sees it: key presses that produce a
-// character code (Enter gives 13, Backspace 8) and mouse presses. The event always goes on to
-// the widget unchanged.
+// character code (Enter gives 13, Backspace 8) and left-button presses (a right click is no
+// click). The event always goes on to the widget unchanged.
 class InputHook : public QObject {
   Q_OBJECT
  public:
