@@ -424,11 +424,11 @@ class Runner {
     const Prediction p = predict(b, true);
     countAnswers();
     if (!p.failure.isEmpty()) return p.failure;
-    if (QString e = newMessages(b, p.outcome == Outcome::Refused, 0); !e.isEmpty()) return e;
-    const bool goesOn = p.outcome != Outcome::WentBack && p.outcome != Outcome::Refused;
     const bool wentThrough =
         f_.window->openSlot() != b.open || (row == b.open && !f_.window->hasUnsavedChanges());
     if (QString e = noEditDropped(b, p, wentThrough); !e.isEmpty()) return e;
+    if (QString e = newMessages(b, p.outcome == Outcome::Refused, 0); !e.isEmpty()) return e;
+    const bool goesOn = p.outcome != Outcome::WentBack && p.outcome != Outcome::Refused;
     if (p.outcome == Outcome::Written) wrote(b.open, *p.record);
     if (goesOn) return loaded(row);
     ++stats_.stayed;
