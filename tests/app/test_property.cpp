@@ -1,20 +1,33 @@
-// Seeded random sequences of what a user does, through the real controls: picks, typing
-// ordinary and hostile texts into every box, clicking flag, option and group buttons, byte
-// editor commits, saves, closes, Script Maker openings and cancels, and another program
-// rewriting bytes of the file in place. After every step the file must keep its length and
-// identity (inode), and must equal a model of it: the file as it was, with each successfully
-// saved record replaced by the rounded value cells that were saved, and the other program's
-// bytes. So no byte outside a saved record ever changes and no save writes anything but its
-// cells. A save asks exactly when the other program changed the open record, and does what
-// the answer says.
+// Seeded random sequences of what a user does, through the real controls: picks in the
+// aircraft list by key (arrows, Home/End, Page Up/Down, a typed letter), by click, by a click
+// on the open aircraft and a Ctrl+click that takes the highlight away; typing ordinary and
+// hostile texts into every box; clicking flag, option and group buttons; byte editor commits;
+// saves; closes; the Script Maker and its slot list; Tab and Shift+Tab; right clicks on boxes
+// and the grid; and another program rewriting bytes of the file in place. Questions are
+// answered at random among their buttons.
+//
+// After every step the file must keep its length and identity (inode) and equal a model of
+// it: the file as it was, with each record that a save wrote replaced by the value cells it
+// saved, and the other program's bytes. The model predicts from the state before the step and
+// the answers given which questions a pick, a save or a close asks, whether it writes, whether
+// it loads, and what the window shows afterwards:
+// - the list highlights the open aircraft (selected row and current row);
+// - the loaded-value column holds the bytes the window last read or wrote, and the window has
+//   unsaved changes exactly when a value cell differs from them;
+// - after every load the value column equals the loaded column;
+// - edits are never dropped without a question: a pick or a close that goes through without
+//   an answer that drops them leaves them in the file, and one that stays keeps them in the
+//   cells.
 //
 // TOLVANE_PROPERTY_SEQUENCES (default 2000) sets how many sequences run, TOLVANE_PROPERTY_SEED
-// the first seed (default 1); a failure prints the seed that replays it alone, and
+// the first seed (default 1); a failure prints the command that replays it, and
 // TOLVANE_PROPERTY_TRACE prints every step.
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -23,16 +36,25 @@
 #include <QTest>
 #include <optional>
 #include <random>
+#include <vector>
 
+#include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
+#include "ui/pick_list.h"
 
 using namespace tolvane;
 
 namespace {
+
+using record::kLoadedColumn;
+using record::kPositionColumn;
+using record::kRecordBytes;
+using record::kSlotCount;
+using record::kValueColumn;
 
 const char* const kTexts[] = {
     // ordinary
@@ -43,6 +65,12 @@ const char* const kTexts[] = {
     "4294967295", "4294967296", "99999999999999999999999", "0x10", "1,5", "+3", "..", "1D2",
     "\xc3\xa9\xc3\xa9", "\xe2\x80\xa8", "\t9\n", "65536", "-65536", "255.5", "254.5",
     "12345678901234567890123456789012345678901234567890"};
+
+const QStringList kPendingButtons = {QStringLiteral("Save to planes.dat"),
+                                     QStringLiteral("Discard"), QStringLiteral("Go back")};
+const QStringList kOthersButtons = {QStringLiteral("Overwrite"),
+                                    QStringLiteral("Load the file's version"),
+                                    QStringLiteral("Go back")};
 
 ino_t inodeOf(const QString& path) {
   struct stat info {};
@@ -56,46 +84,120 @@ long envNumber(const char* name, long fallback) {
   return ok ? n : fallback;
 }
 
+QByteArray recordIn(const QByteArray& file, int slot) {
+  return file.mid(int(record::bytePosition(slot, 1) - 1), kRecordBytes);
+}
+
+// The record a column of cells would save, or nothing when saving refuses a cell.
+std::optional<QByteArray> recordOf(const QStringList& cells) {
+  QByteArray bytes(kRecordBytes, 0);
+  for (int i = 0; i < kRecordBytes; ++i) {
+    const auto b = record::cellByte(cells[i].toStdString());
+    if (!b) return std::nullopt;
+    bytes[i] = char(*b);
+  }
+  return bytes;
+}
+
+// The code as cells 165 to 168 hold it; empty when one is not a byte.
+QString codeIn(const QStringList& cells) {
+  QString code;
+  for (int i = 164; i < kRecordBytes; ++i) {
+    const auto b = record::cellByte(cells[i].toStdString());
+    if (!b) return {};
+    const char32_t c = record::charFromByte(*b);
+    code += QString::fromUcs4(&c, 1);
+  }
+  return code;
+}
+
+// The bytes of a typed code, or nothing when it is not four characters of the game's set.
+std::optional<QByteArray> codeBytes(const QString& text) {
+  const std::u32string code = text.toStdU32String();
+  if (code.size() != 4) return std::nullopt;
+  QByteArray bytes;
+  for (const char32_t c : code) {
+    const auto b = record::byteFromChar(c);
+    if (!b) return std::nullopt;
+    bytes += char(*b);
+  }
+  return bytes;
+}
+
 struct Stats {
   long sequences = 0;
   long steps = 0;
-  long saves = 0;                   // saves that wrote a record
-  long refusedSaves = 0;            // saves refused for a bad cell
-  long overwroteOthersChanges = 0;  // another program's change overwritten, as answered
-  long keptOthersChanges = 0;       // another program's change kept, as answered
+  long keyPicks = 0;            // list keys that picked an aircraft
+  long clickPicks = 0;          // clicks on an aircraft, the open one included
+  long loads = 0;               // loads after which the grid was checked
+  long stayed = 0;              // picks and closes that stayed, the edits kept
+  long highlightRemovals = 0;   // Ctrl+clicks that took the highlight away
+  long saves = 0;               // records written, by the button, a pick or a close
+  long refusedSaves = 0;        // saves refused for a bad cell or code, reported
+  long pendingAnswers[3] = {};  // save / discard / go back
+  long othersAnswers[3] = {};   // overwrite / load the file's version / go back
+  long rightClicks = 0;
+  long tabs = 0;
+};
+
+// What the state of the window was before a step.
+struct Before {
+  int open = -1;
+  QStringList cells;  // the value column
+  bool recordModified = false;
+  bool codePending = false;        // a code typed without Enter that differs from the cells
+  std::optional<QByteArray> code;  // its bytes, when it is a code
+  qsizetype errors = 0;
+  qsizetype questions = 0;
+};
+
+enum class Outcome { Clear, Written, Discarded, FileVersion, WentBack, Refused };
+
+// What saving the open record does, as the model sees it.
+struct Prediction {
+  Outcome outcome = Outcome::Clear;
+  QStringList cells;                 // the value cells once a pending code is committed
+  std::optional<QByteArray> record;  // what they save, when saving accepts them
+  bool edits = false;                // whether they differ from what the window last read
+  QString failure;                   // the questions asked were not the expected ones
+};
+
+struct Answer {
+  QString text;
+  QStringList buttons;
+  int taken;
 };
 
 class Runner {
  public:
-  Runner(test::Fixture& f, Stats& stats) : f_(f), c_(f.window->controls()), stats_(stats) {}
+  Runner(test::Fixture& f, Stats& stats) : f_(f), c_(f.window->controls()), stats_(stats) {
+    QObject::connect(c_.List1, &ui::PickList::picked, &context_,
+                     [this](int row) { picks_.push_back(row); });
+    f_.prompter.chooser = [this](const QString& text, const QStringList& buttons) {
+      int taken = below(int(buttons.size()));
+      if (resetting_) taken = std::max(0, int(buttons.indexOf(QStringLiteral("Discard"))));
+      answers_.push_back({text, buttons, taken});
+      return taken;
+    };
+  }
+  ~Runner() { f_.prompter.chooser = nullptr; }
 
   // Runs one sequence; returns an empty string or what went wrong.
   QString run(std::uint64_t seed) {
     rng_.seed(seed);
-    // A fresh start: generated data in the same file, the Script Maker closed, a new pick.
-    if (c_.Frame3->isVisible()) c_.Command5->click();
-    f_.window->state().recordModified = false;
-    f_.folder.setBytes(test::demoBytes());
-    model_ = f_.folder.bytes();
-    inode_ = inodeOf(f_.folder.filePath());
-    int slot = below(record::kSlotCount);
-    if (slot == f_.window->openSlot()) slot = (slot + 1) % record::kSlotCount;
-    failure_.clear();
-    pick(slot);
-    known_ = recordIn(model_, slot);
-    if (QString e = check(); !e.isEmpty()) return e;
+    if (QString e = reset(); !e.isEmpty()) return "start: " + e;
 
     const int steps = 5 + below(30);
     for (int step = 0; step < steps; ++step) {
       ++stats_.steps;
       failure_.clear();
-      const int openBefore = f_.window->openSlot();
+      answers_.clear();
+      picks_.clear();
       const QString what = act();
-      // A load (of another slot) makes the window know that slot's bytes as the file has them.
-      if (f_.window->openSlot() != openBefore) known_ = recordIn(model_, f_.window->openSlot());
       if (trace_) {
-        qInfo("  %s -> modified %d, open %d, errors %d", qPrintable(what),
-              int(f_.window->recordModified()), f_.window->openSlot(),
+        qInfo("  %s -> open %d, unsaved %d, modified %d, questions %d, errors %d", qPrintable(what),
+              f_.window->openSlot(), int(f_.window->hasUnsavedChanges()),
+              int(f_.window->state().recordModified), int(f_.prompter.questions.size()),
               int(f_.prompter.errors.size()));
       }
       if (QString e = check(); !e.isEmpty()) {
@@ -108,85 +210,309 @@ class Runner {
 
  private:
   int below(int n) { return static_cast<int>(rng_() % static_cast<std::uint64_t>(n)); }
-  bool usable(QWidget* w) const { return w->isVisibleTo(f_.window.get()) && w->isEnabled(); }
+
+  // Whether the user can reach a control at a point of it: it is shown, enabled and not
+  // covered (the Script Maker lies over the grid and most boxes).
+  bool reachableAt(QWidget* w, QPoint local) const {
+    QWidget* window = f_.window.get();
+    if (!w->isVisibleTo(window) || !w->isEnabled()) return false;
+    QWidget* top = window->childAt(w->mapTo(window, local));
+    return top != nullptr && (top == w || w->isAncestorOf(top));
+  }
+  bool reachable(QWidget* w) const { return reachableAt(w, w->rect().center()); }
 
   QString someText() {
     return QString::fromUtf8(kTexts[below(int(sizeof kTexts / sizeof kTexts[0]))]);
   }
 
-  // The record the open slot's value cells would save, or nothing when a cell is refused.
-  std::optional<QByteArray> savable() const {
-    if (f_.window->openSlot() < 0) return std::nullopt;
-    QByteArray bytes(record::kRecordBytes, 0);
-    for (int row = 1; row <= record::kRecordBytes; ++row) {
-      const auto b = record::cellByte(c_.G1->textMatrix(row, record::kValueColumn).toStdString());
-      if (!b) return std::nullopt;
-      bytes[row - 1] = char(*b);
-    }
-    return bytes;
+  QStringList column(int column) const {
+    QStringList cells;
+    for (int row = 1; row <= kRecordBytes; ++row) cells << c_.G1->textMatrix(row, column);
+    return cells;
   }
 
-  // Runs an action that may save the open record, and moves the model along with it.
-  // `attempts` says whether the action runs a save: then it either writes the record's cells
-  // or tells the user why not.
-  template <typename Action>
-  void saving(bool attempts, Action action) {
-    failure_ = savingFailure(attempts, action);
+  // Generated data with a few records patched the way stored files may have them: flag
+  // pairs with both bits set and crews whose high byte is not 0. Returns a patched slot, or
+  // -1 when none was.
+  int generate(QByteArray& bytes) {
+    bytes = test::demoBytes();
+    static const int kPairMask[4] = {0x30, 0x60, 0xC0, 0x30};  // bytes 5, 6, 7, 8
+    int patched = -1;
+    for (int n = below(4); n > 0; --n) {
+      const int slot = below(kSlotCount);
+      auto at = [slot](int k) { return int(record::bytePosition(slot, k) - 1); };
+      const int kind = below(3);
+      if (kind != 1) {
+        const int flags = below(4);
+        bytes[at(5 + flags)] = char(bytes[at(5 + flags)] | kPairMask[flags]);
+      }
+      if (kind != 0) bytes[at(12)] = char(1 + below(255));
+      patched = slot;
+    }
+    return patched;
   }
-  template <typename Action>
-  QString savingFailure(bool attempts, Action action) {
-    const int slot = f_.window->openSlot();
-    const auto record = savable();
-    const int errors = f_.prompter.errors.size();
-    const int questions = f_.prompter.questions.size();
-    // Whether another program has changed the open record since this window last read or
-    // wrote it: then a save must ask, and does what the answer says.
-    const bool changedByOthers = slot >= 0 && recordIn(model_, slot) != known_;
-    const bool overwrite = below(2) == 0;
-    f_.prompter.answers = {overwrite};
-    action();
-    f_.prompter.answers.clear();
-    attempts = attempts && slot >= 0;
-    const bool told = f_.prompter.errors.size() > errors;
-    const bool asked = f_.prompter.questions.size() > questions &&
-                       f_.prompter.questions[questions].contains("Another program");
-    const bool mustAsk = attempts && record && changedByOthers;
-    if (asked != mustAsk) {
-      return asked ? "a save asked about a change that no other program made: " +
-                         f_.prompter.questions[questions]
-                   : QStringLiteral("a save overwrote another program's change without asking");
+
+  // A fresh start on the shared window: generated data in the same file, the Script Maker
+  // closed, pending edits discarded, and another aircraft picked.
+  QString reset() {
+    if (c_.Frame3->isVisible()) c_.Command5->click();
+    f_.window->state().recordModified = false;
+    c_.Text5->setModified(false);
+    QByteArray bytes;
+    const int patched = generate(bytes);
+    f_.folder.setBytes(bytes);
+    model_ = bytes;
+    inode_ = inodeOf(f_.folder.filePath());
+    int slot = patched >= 0 && below(2) == 0 ? patched : below(kSlotCount);
+    if (slot == f_.window->openSlot()) slot = (slot + 1) % kSlotCount;
+    resetting_ = true;
+    f_.pick(slot);
+    resetting_ = false;
+    if (f_.window->openSlot() != slot) return QStringLiteral("slot %1 was not loaded").arg(slot);
+    if (f_.folder.bytes() != model_) return QStringLiteral("discarding edits wrote the file");
+    return loaded(slot);
+  }
+
+  Before before() const {
+    Before b;
+    b.open = f_.window->openSlot();
+    b.cells = column(kValueColumn);
+    b.recordModified = f_.window->state().recordModified;
+    b.codePending = c_.Text5->isModified() && c_.Text5->text() != codeIn(b.cells);
+    if (b.codePending) b.code = codeBytes(c_.Text5->text());
+    b.errors = f_.prompter.errors.size();
+    b.questions = f_.prompter.questions.size();
+    return b;
+  }
+
+  // Walks through a save of the open record the way the window must, taking the answers
+  // given in order: a code typed without Enter is committed first; nothing is written when
+  // no cell differs from what the window last read or wrote; a pick or close (askAboutEdits)
+  // asks before saving edits that are not marked to be saved by themselves; a refused cell
+  // stops the save; another program's change to the record is asked about.
+  Prediction predict(const Before& b, bool askAboutEdits) const {
+    Prediction p;
+    p.cells = b.cells;
+    std::size_t next = 0;
+    auto asked = [&](const QStringList& buttons) {
+      if (next >= answers_.size()) {
+        p.failure = "no question \"" + buttons.join('/') + "\" was asked";
+        return 2;
+      }
+      const Answer& a = answers_[next++];
+      if (a.buttons != buttons) {
+        p.failure = QStringLiteral("the question \"%1\" came where \"%2\" was due: %3")
+                        .arg(a.buttons.join('/'), buttons.join('/'), a.text);
+      }
+      return a.taken;
+    };
+    auto done = [&](Outcome outcome) {
+      p.outcome = outcome;
+      if (p.failure.isEmpty() && next < answers_.size()) {
+        p.failure = "an unexpected question was asked: " + answers_[next].text;
+      }
+      return p;
+    };
+    if (b.open < 0) return done(Outcome::Clear);
+    bool markedToSave = b.recordModified;
+    if (b.codePending) {
+      if (!b.code) return done(Outcome::Refused);
+      for (int k = 0; k < 4; ++k) p.cells[164 + k] = QString::number(quint8((*b.code)[k]));
+      markedToSave = true;
     }
-    if (f_.prompter.questions.size() > questions && !told && !asked) {
-      return "a save asked: " + f_.prompter.questions.last();
+    p.record = recordOf(p.cells);
+    p.edits = !p.record || *p.record != known_;
+    if (!p.edits) return done(Outcome::Clear);
+    if (askAboutEdits && !markedToSave) {
+      const int taken = asked(kPendingButtons);
+      if (taken == 1) return done(Outcome::Discarded);
+      if (taken == 2) return done(Outcome::WentBack);
     }
-    const QByteArray now = f_.folder.bytes();
-    QByteArray expected = model_;
-    if (record) {
-      expected.replace(int(record::bytePosition(slot, 1) - 1), record::kRecordBytes, *record);
+    if (!p.record) return done(Outcome::Refused);
+    if (recordIn(model_, b.open) != known_) {
+      const int taken = asked(kOthersButtons);
+      if (taken == 1) return done(Outcome::FileVersion);
+      if (taken == 2) return done(Outcome::WentBack);
     }
-    if (asked && !overwrite) {
-      ++stats_.keptOthersChanges;
-      return now == model_ ? QString() : "the file changed although the user kept its bytes";
+    return done(Outcome::Written);
+  }
+
+  void countAnswers() {
+    for (const Answer& a : answers_) {
+      (a.buttons == kPendingButtons ? stats_.pendingAnswers : stats_.othersAnswers)[a.taken]++;
     }
-    if (now == model_ && (!attempts || told || expected == model_)) {
-      if (attempts && !record) ++stats_.refusedSaves;
-      if (attempts && !record && !told) return "a save with a refused cell told the user nothing";
-      return {};
+  }
+
+  bool dropAnswered() const {
+    for (const Answer& a : answers_) {
+      const QString& taken = a.buttons[a.taken];
+      if (taken == QLatin1String("Discard") || taken == QLatin1String("Load the file's version"))
+        return true;
     }
-    if (!attempts) return "the file changed although nothing was saved";
-    if (!record) return "the file changed although a cell is refused";
-    if (now == model_) return "a save wrote nothing and told the user nothing";
-    if (now != expected) return "the file is not the saved record's cells";
-    if (told) return "a save that wrote the record reported an error";
-    model_ = expected;
-    known_ = *record;
-    ++stats_.saves;
-    if (asked) ++stats_.overwroteOthersChanges;
+    return false;
+  }
+
+  QString newMessages(const Before& b, qsizetype errors, qsizetype asks) const {
+    const qsizetype shownErrors = f_.prompter.errors.size() - b.errors;
+    if (shownErrors != errors) {
+      return QStringLiteral("%1 messages shown where %2 were due%3")
+          .arg(shownErrors)
+          .arg(errors)
+          .arg(shownErrors > 0 ? ": " + f_.prompter.errors.last() : QString());
+    }
+    const qsizetype asked = f_.prompter.questions.size() - b.questions;
+    if (asked != qsizetype(answers_.size()) + asks) {
+      return QStringLiteral("%1 questions asked where %2 were due%3")
+          .arg(asked)
+          .arg(qsizetype(answers_.size()) + asks)
+          .arg(asked > 0 ? ": " + f_.prompter.questions.last() : QString());
+    }
     return {};
   }
 
-  static QByteArray recordIn(const QByteArray& file, int slot) {
-    return file.mid(int(record::bytePosition(slot, 1) - 1), record::kRecordBytes);
+  // The record is now in the file, and the window knows it as written.
+  void wrote(int slot, const QByteArray& bytes) {
+    model_.replace(int(record::bytePosition(slot, 1) - 1), kRecordBytes, bytes);
+    known_ = bytes;
+    ++stats_.saves;
+  }
+
+  // After a load of a slot: it is open, every value cell equals its loaded cell and nothing
+  // is unsaved; the window now knows the record as the file holds it.
+  QString loaded(int slot) {
+    if (f_.window->openSlot() != slot) {
+      return QStringLiteral("slot %1 is open where slot %2 was loaded")
+          .arg(f_.window->openSlot())
+          .arg(slot);
+    }
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      const QString value = c_.G1->textMatrix(row, kValueColumn);
+      const QString read = c_.G1->textMatrix(row, kLoadedColumn);
+      if (value != read) {
+        return QStringLiteral("after the load byte %1 holds \"%2\" but was read as %3")
+            .arg(row)
+            .arg(value, read);
+      }
+    }
+    if (f_.window->hasUnsavedChanges()) return QStringLiteral("unsaved changes after a load");
+    known_ = recordIn(model_, slot);
+    ++stats_.loads;
+    return {};
+  }
+
+  // The same aircraft is still open and its cells are as they were (with a pending code
+  // committed): edits that were not saved are kept.
+  QString stayed(const Before& b, const Prediction& p) {
+    if (f_.window->openSlot() != b.open) return QStringLiteral("the open aircraft changed");
+    if (column(kValueColumn) != p.cells) return QStringLiteral("the edits were not kept");
+    return {};
+  }
+
+  // A pick or close that went through without an answer that drops edits must have put them
+  // into the file.
+  QString noEditDropped(const Before& b, const Prediction& p, bool wentThrough) const {
+    if (!wentThrough || !p.edits || dropAnswered()) return {};
+    if (!p.record) return QStringLiteral("it went through with a cell that cannot be saved");
+    if (recordIn(f_.folder.bytes(), b.open) != *p.record) {
+      return QStringLiteral("it went through and the edits of slot %1 are not in the file")
+          .arg(b.open);
+    }
+    return {};
+  }
+
+  QString afterPick(const Before& b, int row) {
+    const Prediction p = predict(b, true);
+    countAnswers();
+    if (!p.failure.isEmpty()) return p.failure;
+    const bool wentThrough =
+        f_.window->openSlot() != b.open || (row == b.open && !f_.window->hasUnsavedChanges());
+    if (QString e = noEditDropped(b, p, wentThrough); !e.isEmpty()) return e;
+    if (QString e = newMessages(b, p.outcome == Outcome::Refused, 0); !e.isEmpty()) return e;
+    const bool goesOn = p.outcome != Outcome::WentBack && p.outcome != Outcome::Refused;
+    if (p.outcome == Outcome::Written) wrote(b.open, *p.record);
+    if (goesOn) return loaded(row);
+    ++stats_.stayed;
+    return stayed(b, p);
+  }
+
+  QString afterClose(const Before& b, bool accepted, bool loseAnswer) {
+    const Prediction p = predict(b, true);
+    countAnswers();
+    if (!p.failure.isEmpty()) return p.failure;
+    const bool refused = p.outcome == Outcome::Refused;
+    if (QString e = newMessages(b, 0, refused); !e.isEmpty()) return e;
+    if (refused && !f_.prompter.questions.last().contains("could not be saved")) {
+      return "a refused save asked: " + f_.prompter.questions.last();
+    }
+    bool mayClose = p.outcome == Outcome::Clear || p.outcome == Outcome::Written ||
+                    p.outcome == Outcome::Discarded;
+    if (refused) mayClose = loseAnswer;
+    if (accepted != mayClose) {
+      return accepted ? QStringLiteral("the window closed") : QStringLiteral("it did not close");
+    }
+    if (QString e = noEditDropped(b, p, accepted && !refused); !e.isEmpty()) return e;
+    if (accepted && !refused && f_.window->state().recordModified) {
+      return QStringLiteral("still marked to save after the close");
+    }
+    if (p.outcome == Outcome::Written) wrote(b.open, *p.record);
+    if (p.outcome == Outcome::FileVersion) return loaded(b.open);
+    if (!accepted) ++stats_.stayed;
+    return stayed(b, p);
+  }
+
+  QString afterSave(const Before& b) {
+    const Prediction p = predict(b, false);
+    countAnswers();
+    if (!p.failure.isEmpty()) return p.failure;
+    const bool refused = p.outcome == Outcome::Refused;
+    if (QString e = newMessages(b, refused, 0); !e.isEmpty()) return e;
+    if (refused) ++stats_.refusedSaves;
+    if (p.outcome == Outcome::Written) wrote(b.open, *p.record);
+    if (refused || p.outcome == Outcome::WentBack) return stayed(b, p);
+    if (f_.window->state().recordModified) return QStringLiteral("still marked to save after the save");
+    return loaded(b.open);
+  }
+
+  // The rows a list action may pick: none (lowest > highest), one row (-1: the highlight
+  // taken away) or a range; a typed letter may also pick nothing.
+  struct Due {
+    int lowest;
+    int highest;
+    bool optional = false;
+  };
+  static Due none() { return {0, -1}; }
+
+  // The list's reaction to one user action: at most one pick, then what the pick does.
+  QString afterListAction(const Before& b, Due due, bool byKey) {
+    if (picks_.size() > 1) return QStringLiteral("one action gave %1 picks").arg(picks_.size());
+    const bool pickDue = due.lowest <= due.highest && !due.optional;
+    if (picks_.empty()) {
+      if (pickDue) return QStringLiteral("no pick where row %1 was due").arg(due.lowest);
+      return unchanged(b);
+    }
+    const int row = picks_.front();
+    if (row < due.lowest || row > due.highest) {
+      return QStringLiteral("row %1 was picked where rows %2 to %3 were due")
+          .arg(row)
+          .arg(due.lowest)
+          .arg(due.highest);
+    }
+    if (row < 0) {
+      ++stats_.highlightRemovals;
+      return unchanged(b);
+    }
+    ++(byKey ? stats_.keyPicks : stats_.clickPicks);
+    return afterPick(b, row);
+  }
+
+  // A step that changes no cell and asks nothing.
+  QString unchanged(const Before& b) const {
+    if (QString e = newMessages(b, 0, 0); !e.isEmpty()) return e;
+    if (f_.window->openSlot() != b.open) return QStringLiteral("the open aircraft changed");
+    if (column(kValueColumn) != b.cells) return QStringLiteral("a value cell changed");
+    if (f_.window->state().recordModified != b.recordModified)
+      return QStringLiteral("the mark to save changed");
+    return {};
   }
 
   // Another program rewrites a few bytes of the file in place: mostly in the open record,
@@ -198,7 +524,7 @@ class Runner {
     const int slot = f_.window->openSlot();
     for (int i = 0; i < count; ++i) {
       const qint64 position = slot >= 0 && below(2) == 0
-                                  ? record::bytePosition(slot, 1 + below(record::kRecordBytes))
+                                  ? record::bytePosition(slot, 1 + below(kRecordBytes))
                                   : 1 + below(int(model_.size()));
       const char byte = char(below(256));
       file.seek(position - 1);
@@ -208,107 +534,295 @@ class Runner {
     return QStringLiteral("another program writes %1 bytes").arg(count);
   }
 
-  void pick(int slot) { f_.pick(slot); }
+  // Keys on the aircraft list. A letter starts a new search each time: the search interval is
+  // set to 0 and letters are at least 2 ms apart, so that replays pick the same rows.
+  QString listKey() {
+    QListWidget* list = c_.List1;
+    const Before b = before();
+    const int from = b.open;
+    const int last = kSlotCount - 1;
+    Due due = none();
+    QString what;
+    switch (below(7)) {
+      case 0:
+        QTest::keyClick(list, Qt::Key_Up);
+        if (from > 0) due = {from - 1, from - 1};
+        what = "Up";
+        break;
+      case 1:
+        QTest::keyClick(list, Qt::Key_Down);
+        if (from < last) due = {from + 1, from + 1};
+        what = "Down";
+        break;
+      case 2:
+        QTest::keyClick(list, Qt::Key_Home);
+        if (from != 0) due = {0, 0};
+        what = "Home";
+        break;
+      case 3:
+        QTest::keyClick(list, Qt::Key_End);
+        if (from != last) due = {last, last};
+        what = "End";
+        break;
+      case 4:
+        QTest::keyClick(list, Qt::Key_PageUp);
+        if (from > 0) due = {0, from - 1};
+        what = "Page Up";
+        break;
+      case 5:
+        QTest::keyClick(list, Qt::Key_PageDown);
+        if (from < last) due = {from + 1, last};
+        what = "Page Down";
+        break;
+      default: {
+        const QString name = QLatin1String(record::slotNames()[std::size_t(below(kSlotCount))]);
+        const char letter = below(4) == 0 ? char('a' + below(26)) : name.at(0).toLower().toLatin1();
+        if (lastLetter_.isValid() && lastLetter_.elapsed() < 2) QTest::qSleep(2);
+        QTest::keyClick(list, letter);
+        lastLetter_.start();
+        due = {0, last, true};
+        what = QStringLiteral("letter %1").arg(letter);
+        if (picks_.size() == 1 && picks_.front() >= 0 &&
+            !list->item(picks_.front())->text().startsWith(QChar(letter), Qt::CaseInsensitive)) {
+          failure_ = "the letter picked " + list->item(picks_.front())->text();
+        }
+      }
+    }
+    if (failure_.isEmpty()) failure_ = afterListAction(b, due, true);
+    return QStringLiteral("key %1 on the list at %2 -> picks %3")
+        .arg(what)
+        .arg(from)
+        .arg(picksText());
+  }
+
+  QString picksText() const {
+    QStringList rows;
+    for (int r : picks_) rows << QString::number(r);
+    return "[" + rows.join(',') + "]";
+  }
+
+  // Clicks on the aircraft list: on an aircraft, on the open one, or a Ctrl+click on the
+  // highlighted one.
+  QString listClick() {
+    QListWidget* list = c_.List1;
+    const Before b = before();
+    const int kind = below(4);
+    const int row = kind <= 1 ? b.open : below(kSlotCount);
+    const bool control = kind == 0;
+    if (row < 0) return "skip";
+    list->scrollToItem(list->item(row));
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    if (!reachableAt(list->viewport(), at)) return "skip";
+    QTest::mouseClick(list->viewport(), Qt::LeftButton,
+                      control ? Qt::ControlModifier : Qt::NoModifier, at);
+    failure_ = afterListAction(b, control ? Due{-1, -1} : Due{row, row}, false);
+    return QStringLiteral("%1 on aircraft %2 -> picks %3")
+        .arg(control ? "Ctrl+click" : "click")
+        .arg(row)
+        .arg(picksText());
+  }
+
+  QString typeIntoBox() {
+    QList<QLineEdit*> boxes{c_.Text1, c_.Text2, c_.Text5,    c_.Text6,
+                            c_.Text7, c_.Text8, c_.Gundamage};
+    for (QLineEdit* box : c_.Text3) boxes << box;
+    QLineEdit* box = boxes[below(int(boxes.size()))];
+    if (!reachable(box)) return "skip";
+    const QString text = someText();
+    // A click into the box first, sometimes (it scrolls the grid to the box's bytes).
+    if (below(2) == 0) QTest::mouseClick(box, Qt::LeftButton);
+    // Typing goes key by key through the box's key handling; QTest can type printable ASCII
+    // only, so other texts are set as a paste would.
+    bool printable = true;
+    for (QChar ch : text) printable = printable && ch.unicode() >= 32 && ch.unicode() < 127;
+    if (printable && below(4) == 0) {
+      box->selectAll();
+      QTest::keyClick(box, Qt::Key_Backspace);
+      QTest::keyClicks(box, text);
+    } else {
+      box->setText(text);
+    }
+    if (below(2) == 0) QTest::keyClick(box, Qt::Key_Return);
+    return QStringLiteral("type \"%1\" into %2").arg(text, box->objectName());
+  }
+
+  QString clickFlag() {
+    std::vector<QCheckBox*> all;
+    for (auto* b : c_.Check1) all.push_back(b);
+    for (auto* b : c_.Check2) all.push_back(b);
+    for (auto* b : c_.Check3) all.push_back(b);
+    for (auto* b : c_.Check4) all.push_back(b);
+    QCheckBox* box = all[std::size_t(below(int(all.size())))];
+    if (!reachable(box)) return "skip";
+    box->click();
+    return "click " + box->objectName();
+  }
+
+  QString clickGunGroupPanel() {
+    struct Arr {
+      ui::OptionArray* array;
+      std::vector<int> indices;
+    };
+    const Arr arrays[] = {{c_.Option4, {1, 2, 3, 4, 5, 6}},
+                          {c_.Option1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}},
+                          {c_.Option2, {0, 2, 4, 12, 24}},
+                          {c_.Option3, {0, 1, 2, 3}}};
+    const Arr& a = arrays[below(4)];
+    const int index = a.indices[std::size_t(below(int(a.indices.size())))];
+    ui::OptionButton* button = a.array->button(index);
+    if (below(6) == 0 && reachable(c_.smoke)) {
+      c_.smoke->click();
+      return QStringLiteral("click smoke");
+    }
+    if (!button || !reachable(button)) return "skip";
+    QTest::mouseClick(button, Qt::LeftButton);
+    return "click " + button->objectName();
+  }
+
+  QString byteEditor() {
+    const int row = 1 + below(kRecordBytes);
+    c_.G1->setTopRow(row);
+    const QPoint cell = c_.G1->visualRect(c_.G1->model()->index(row, 3)).center();
+    if (!reachableAt(c_.G1->viewport(), cell)) return "skip";
+    QTest::mouseClick(c_.G1->viewport(), Qt::LeftButton, {}, cell);
+    if (!reachable(c_.Text4)) return QStringLiteral("click row %1").arg(row);
+    const QString text = someText();
+    c_.Text4->setText(text);
+    QTest::keyClick(c_.Text4, Qt::Key_Return);
+    return QStringLiteral("byte %1 := \"%2\"").arg(row).arg(text);
+  }
+
+  QString save() {
+    const Before b = before();
+    if (!reachable(c_.Command3)) return "skip";
+    c_.Command3->click();
+    if (const QString e = afterSave(b); !e.isEmpty()) failure_ = e;
+    return QStringLiteral("save");
+  }
+
+  QString close() {
+    const Before b = before();
+    const bool lose = below(2) == 0;
+    f_.prompter.answers = {lose};
+    const bool accepted = f_.close();
+    f_.prompter.answers.clear();
+    if (const QString e = afterClose(b, accepted, lose); !e.isEmpty()) failure_ = e;
+    return QStringLiteral("close -> %1").arg(accepted ? "closes" : "stays");
+  }
+
+  // The Script Maker: open it, click a slot in its list, or cancel it.
+  QString scriptMaker() {
+    const Before b = before();
+    QString what;
+    if (!c_.Frame3->isVisible()) {
+      if (!reachable(c_.Command2)) return "skip";
+      c_.Command2->click();
+      what = "open Script Maker";
+      if (f_.window->state().recordModified) failure_ = "still marked to save with the Script Maker open";
+      return what;
+    }
+    if (below(3) == 0) {
+      c_.Command5->click();
+      what = "cancel Script Maker";
+    } else {
+      QListWidget* list = c_.List2;
+      const int row = below(list->count());
+      list->scrollToItem(list->item(row));
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                        list->visualItemRect(list->item(row)).center());
+      what = QStringLiteral("click slot %1 in the Script Maker").arg(row);
+    }
+    if (const QString e = unchanged(b); !e.isEmpty()) failure_ = e;
+    return what;
+  }
+
+  // Tab or Shift+Tab in whatever has the focus: the focus moves on.
+  QString tab() {
+    const Before b = before();
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) focus = f_.window.get();
+    const bool back = below(2) == 0;
+    if (back) {
+      QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
+    } else {
+      QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    ++stats_.tabs;
+    // Tab only moves the focus, in the damage box too: it is no typing.
+    failure_ = unchanged(b);
+    return QStringLiteral("%1 in %2").arg(back ? "Shift+Tab" : "Tab", focus->objectName());
+  }
+
+  // A right click on a box, a flag box or the grid changes no value and no box, and does not
+  // scroll the grid.
+  QString rightClick() {
+    const Before b = before();
+    QList<QWidget*> targets{c_.Text1, c_.Text2, c_.Text5,     c_.Text6,
+                            c_.Text7, c_.Text8, c_.Gundamage, c_.Text4};
+    for (QWidget* box : c_.Text3) targets << box;
+    for (QWidget* box : c_.Check1) targets << box;
+    const int pick = below(int(targets.size()) + 8);
+    QWidget* target = pick < targets.size() ? targets[pick] : c_.G1->viewport();
+    QPoint at = target->rect().center();
+    if (target == c_.G1->viewport()) {
+      const int row = c_.G1->topRow() + below(20);
+      at = c_.G1->visualRect(c_.G1->model()->index(row, 1 + below(4))).center();
+    }
+    if (!reachableAt(target, at)) return "skip";
+    const int topRow = c_.G1->topRow();
+    const int currentRow = c_.G1->row();
+    QStringList texts;
+    for (QLineEdit* box : f_.window->findChildren<QLineEdit*>()) texts << box->text();
+    QTest::mouseClick(target, Qt::RightButton, {}, at);
+    ++stats_.rightClicks;
+    QStringList after;
+    for (QLineEdit* box : f_.window->findChildren<QLineEdit*>()) after << box->text();
+    QString e = unchanged(b);
+    if (e.isEmpty() && c_.G1->topRow() != topRow) {
+      e = QStringLiteral("the grid scrolled from row %1 to %2").arg(topRow).arg(c_.G1->topRow());
+    }
+    if (e.isEmpty() && after != texts) e = QStringLiteral("a box's text changed");
+    // The byte editor writes into the grid's current row: a right click must not move it.
+    if (e.isEmpty() && c_.G1->row() != currentRow) {
+      e = QStringLiteral("the grid's current row moved from %1 to %2").arg(currentRow).arg(c_.G1->row());
+    }
+    if (!e.isEmpty()) failure_ = e;
+    const QString name = target == c_.G1->viewport() ? QStringLiteral("G1") : target->objectName();
+    return QStringLiteral("right click on %1").arg(name);
+  }
 
   QString act() {
-    switch (below(13)) {
-      case 0: {  // pick another aircraft (saves pending edits first)
-        const int slot = below(record::kSlotCount);
-        const bool attempts = f_.window->recordModified() && slot != f_.window->openSlot();
-        saving(attempts, [&] { pick(slot); });
-        return QStringLiteral("pick %1").arg(slot);
-      }
+    switch (below(18)) {
+      case 0:
       case 1:
-      case 2: {  // type into a box
-        QList<QLineEdit*> boxes{c_.Text1, c_.Text2, c_.Text5,    c_.Text6,
-                                c_.Text7, c_.Text8, c_.Gundamage};
-        for (QLineEdit* b : c_.Text3) boxes << b;
-        QLineEdit* box = boxes[below(int(boxes.size()))];
-        if (!usable(box)) return "skip";
-        const QString text = someText();
-        // Typing goes key by key through the box's key handling; QTest can type printable
-        // ASCII only, so other texts are set as a paste would.
-        bool printable = true;
-        for (QChar ch : text) printable = printable && ch.unicode() >= 32 && ch.unicode() < 127;
-        if (printable && below(4) == 0) {
-          box->selectAll();
-          QTest::keyClick(box, Qt::Key_Backspace);
-          QTest::keyClicks(box, text);
-        } else {
-          box->setText(text);
-        }
-        if (below(2) == 0) QTest::keyClick(box, Qt::Key_Return);
-        return QStringLiteral("type \"%1\" into %2").arg(text, box->objectName());
-      }
-      case 3: {  // a flag box
-        std::array<QCheckBox*, 30> all{};
-        std::size_t n = 0;
-        for (auto* b : c_.Check1) all[n++] = b;
-        for (auto* b : c_.Check2) all[n++] = b;
-        for (auto* b : c_.Check3) all[n++] = b;
-        for (auto* b : c_.Check4) all[n++] = b;
-        QCheckBox* box = all[std::size_t(below(30))];
-        if (!usable(box)) return "skip";
-        box->click();
-        return "click " + box->objectName();
-      }
+        return listKey();
+      case 2:
+      case 3:
+        return listClick();
       case 4:
-      case 5: {  // gun-group panel buttons
-        struct Arr {
-          ui::OptionArray* array;
-          std::vector<int> indices;
-        };
-        const Arr arrays[] = {{c_.Option4, {1, 2, 3, 4, 5, 6}},
-                              {c_.Option1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}},
-                              {c_.Option2, {0, 2, 4, 12, 24}},
-                              {c_.Option3, {0, 1, 2, 3}}};
-        const Arr& a = arrays[below(4)];
-        const int index = a.indices[std::size_t(below(int(a.indices.size())))];
-        ui::OptionButton* button = a.array->button(index);
-        if (below(6) == 0 && usable(c_.smoke)) {
-          c_.smoke->click();
-          return QStringLiteral("click smoke");
-        }
-        if (!button || !usable(button)) return "skip";
-        QTest::mouseClick(button, Qt::LeftButton);
-        return "click " + button->objectName();
-      }
+      case 5:
+        return typeIntoBox();
       case 6:
-      case 7: {  // the byte editor: click a row, type, Enter
-        if (!usable(c_.G1)) return "skip";
-        const int row = 1 + below(record::kRecordBytes);
-        c_.G1->setTopRow(row);
-        const QRect cell = c_.G1->visualRect(c_.G1->model()->index(row, 3));
-        QTest::mouseClick(c_.G1->viewport(), Qt::LeftButton, {}, cell.center());
-        if (!usable(c_.Text4)) return QStringLiteral("click row %1").arg(row);
-        const QString text = someText();
-        c_.Text4->setText(text);
-        QTest::keyClick(c_.Text4, Qt::Key_Return);
-        return QStringLiteral("byte %1 := \"%2\"").arg(row).arg(text);
-      }
+        return clickFlag();
+      case 7:
       case 8:
-      case 9:  // "Save planes.dat"
-        saving(true, [&] { c_.Command3->click(); });
-        return QStringLiteral("save");
-      case 10: {  // close the window (it saves; a failed save asks, and is answered "go back")
-        saving(f_.window->recordModified(), [&] {
-          QCloseEvent event;
-          QCoreApplication::sendEvent(f_.window.get(), &event);
-        });
-        return QStringLiteral("close");
-      }
+        return clickGunGroupPanel();
+      case 9:
+      case 10:
+        return byteEditor();
       case 11:
+      case 12:
+        return save();
+      case 13:
+        return close();
+      case 14:
         return otherProgramWrites();
-      default: {  // the Script Maker: open it, choose a slot, cancel
-        if (c_.Frame3->isVisible()) {
-          c_.Command5->click();
-          return "cancel Script Maker";
-        }
-        if (!usable(c_.Command2)) return "skip";
-        c_.Command2->click();
-        if (c_.List2->count() > 0) c_.List2->setCurrentRow(below(c_.List2->count()));
-        return "open Script Maker";
-      }
+      case 15:
+        return scriptMaker();
+      case 16:
+        return tab();
+      default:
+        return rightClick();
     }
   }
 
@@ -320,8 +834,42 @@ class Runner {
     if (now.size() != model_.size()) return QStringLiteral("length is now %1").arg(now.size());
     if (now != model_) {
       for (int i = 0; i < now.size(); ++i) {
-        if (now[i] != model_[i]) return QStringLiteral("byte at position %1 changed").arg(i + 1);
+        if (now[i] != model_[i]) {
+          return QStringLiteral("the byte at position %1 is %2 where %3 was due")
+              .arg(i + 1)
+              .arg(quint8(now[i]))
+              .arg(quint8(model_[i]));
+        }
       }
+    }
+    const int open = f_.window->openSlot();
+    const auto* list = c_.List1;
+    if (list->selectedRow() != open || list->currentRow() != open) {
+      return QStringLiteral("the list highlights row %1 (current %2) with slot %3 open")
+          .arg(list->selectedRow())
+          .arg(list->currentRow())
+          .arg(open);
+    }
+    if (open < 0) return {};
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      const QString read = QString::number(quint8(known_[row - 1]));
+      if (c_.G1->textMatrix(row, kLoadedColumn) != read) {
+        return QStringLiteral(
+                   "the loaded value of byte %1 is \"%2\" where the window last read "
+                   "or wrote %3")
+            .arg(row)
+            .arg(c_.G1->textMatrix(row, kLoadedColumn), read);
+      }
+      const QString position = QString::number(record::bytePosition(open, row));
+      if (c_.G1->textMatrix(row, kPositionColumn) != position) {
+        return QStringLiteral("the position of byte %1 changed").arg(row);
+      }
+    }
+    const auto cells = recordOf(column(kValueColumn));
+    const bool unsaved = !cells || *cells != known_;
+    if (f_.window->hasUnsavedChanges() != unsaved) {
+      return QStringLiteral("the window says %1 unsaved changes")
+          .arg(unsaved ? "there are no" : "there are");
     }
     return {};
   }
@@ -329,11 +877,16 @@ class Runner {
   test::Fixture& f_;
   const editors::WindowControls& c_;
   Stats& stats_;
+  QObject context_;  // ends the list's connection with the runner
   std::mt19937_64 rng_;
   QByteArray model_;
   QByteArray known_;  // the open record as the window last read or wrote it
   ino_t inode_ = 0;
-  QString failure_;  // set by an action that saved wrongly
+  QString failure_;              // set by an action whose outcome was wrong
+  std::vector<Answer> answers_;  // questions with several buttons asked in this step
+  std::vector<int> picks_;       // rows the list reported in this step
+  bool resetting_ = false;       // questions during a fresh start discard the edits
+  QElapsedTimer lastLetter_;
   const bool trace_ = qEnvironmentVariableIsSet("TOLVANE_PROPERTY_TRACE");
 };
 
@@ -346,27 +899,36 @@ class PropertyTest : public QObject {
     const long count = envNumber("TOLVANE_PROPERTY_SEQUENCES", 2000);
     const long first = envNumber("TOLVANE_PROPERTY_SEED", 1);
     const long batch = 100;  // sequences that share one window
+    QApplication::setKeyboardInputInterval(0);
     Stats stats;
     for (long start = first; start < first + count; start += batch) {
       test::Fixture f;
-      f.window->show();
       Runner runner(f, stats);
       for (long seed = start; seed < std::min(start + batch, first + count); ++seed) {
         const QString failure = runner.run(std::uint64_t(seed));
         if (!failure.isEmpty()) {
           QFAIL(qPrintable(QStringLiteral("seed %1 (window shared from seed %2): %3\nreplay: "
-                                          "TOLVANE_PROPERTY_SEED=%1 TOLVANE_PROPERTY_SEQUENCES=1")
+                                          "TOLVANE_PROPERTY_SEED=%2 TOLVANE_PROPERTY_SEQUENCES=%4 "
+                                          "TOLVANE_PROPERTY_TRACE=1")
                                .arg(seed)
                                .arg(start)
-                               .arg(failure)));
+                               .arg(failure)
+                               .arg(seed - start + 1)));
         }
       }
     }
     qInfo(
-        "%ld sequences, %ld steps checked, %ld saves that wrote, %ld saves refused; "
-        "changes by another program: %ld overwritten, %ld kept, as answered",
-        stats.sequences, stats.steps, stats.saves, stats.refusedSaves, stats.overwroteOthersChanges,
-        stats.keptOthersChanges);
+        "%ld sequences, %ld steps checked; picks: %ld by key, %ld by click; %ld picks and "
+        "closes stayed, the edits kept; %ld highlight removals; %ld loads checked",
+        stats.sequences, stats.steps, stats.keyPicks, stats.clickPicks, stats.stayed,
+        stats.highlightRemovals, stats.loads);
+    qInfo(
+        "%ld saves that wrote, %ld saves refused; unsaved edits: %ld save, %ld discard, %ld go "
+        "back; another program's change: %ld overwrite, %ld load the file's version, %ld go "
+        "back; %ld right clicks, %ld Tab keys",
+        stats.saves, stats.refusedSaves, stats.pendingAnswers[0], stats.pendingAnswers[1],
+        stats.pendingAnswers[2], stats.othersAnswers[0], stats.othersAnswers[1],
+        stats.othersAnswers[2], stats.rightClicks, stats.tabs);
     QCOMPARE(stats.sequences, count);
   }
 };

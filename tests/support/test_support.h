@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,9 @@ class RecordingPrompter : public ui::Prompter {
   // out the escape button is taken. Each question's buttons are kept in buttonSets.
   QStringList choices;
   QList<QStringList> buttonSets;
+  // When set, answers every question with several buttons instead of choices: it gets the
+  // question and its buttons and returns the index of the button taken.
+  std::function<int(const QString& text, const QStringList& buttons)> chooser;
 };
 
 // A temporary folder holding a generated planes.dat; the process works in it while the
