@@ -24,6 +24,7 @@
 // TOLVANE_PROPERTY_TRACE prints every step.
 #include <sys/stat.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -34,6 +35,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <vector>
@@ -138,6 +140,10 @@ struct Stats {
   long othersAnswers[3] = {};   // overwrite / load the file's version / go back
   long rightClicks = 0;
   long tabs = 0;
+  long undos = 0;       // undos that changed the cells
+  long exactUndos = 0;  // of them, undos of a single click or commit, predicted exactly
+  long redos = 0;       // redos that changed the cells
+  long reverts = 0;     // reverts to the file's bytes
 };
 
 // What the state of the window was before a step.
@@ -186,6 +192,9 @@ class Runner {
   QString run(std::uint64_t seed) {
     rng_.seed(seed);
     if (QString e = reset(); !e.isEmpty()) return "start: " + e;
+    trail_ = {column(kValueColumn)};
+    exact_.reset();
+    loadedNow_ = false;
 
     const int steps = 5 + below(30);
     for (int step = 0; step < steps; ++step) {
@@ -193,7 +202,32 @@ class Runner {
       failure_.clear();
       answers_.clear();
       picks_.clear();
+      const int openBefore = f_.window->openSlot();
+      const QStringList cellsBefore = column(kValueColumn);
       const QString what = act();
+      // The event loop runs between two user actions, which ends the history's step (a
+      // queued call); painting is left out, for speed.
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+      // The value cells at the end of every step since the record was loaded: an undo can
+      // only go back to one of them. A single click or commit is one step, undone exactly.
+      const QStringList cellsAfter = column(kValueColumn);
+      // A save's reread keeps the history; every other load starts a new one.
+      if (f_.window->openSlot() != openBefore || (loadedNow_ && what != "save")) {
+        trail_ = {cellsAfter};
+        exact_.reset();
+      } else {
+        trail_.push_back(cellsAfter);
+        if (what.startsWith("undo") || what.startsWith("redo")) {
+          // kept as the undo or redo left it
+        } else if (cellsAfter != cellsBefore &&
+                   (what.startsWith("click Check") || what.startsWith("byte ") ||
+                    what.startsWith("revert"))) {
+          exact_ = std::make_pair(cellsBefore, cellsAfter);
+        } else if (cellsAfter != cellsBefore) {
+          exact_.reset();
+        }
+      }
+      loadedNow_ = false;
       if (trace_) {
         qInfo("  %s -> open %d, unsaved %d, modified %d, questions %d, errors %d", qPrintable(what),
               f_.window->openSlot(), int(f_.window->hasUnsavedChanges()),
@@ -397,7 +431,158 @@ class Runner {
     if (f_.window->hasUnsavedChanges()) return QStringLiteral("unsaved changes after a load");
     known_ = recordIn(model_, slot);
     ++stats_.loads;
+    loadedNow_ = true;
     return {};
+  }
+
+  // Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z where the focus is (on the window when the focus is in the
+  // Script Maker, whose boxes keep their own text undo).
+  void pressHistoryKey(bool undo, bool shifted = false) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || c_.Frame3->isAncestorOf(focus)) focus = f_.window.get();
+    if (undo) {
+      QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+    } else if (shifted) {
+      QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    } else {
+      QTest::keyClick(focus, Qt::Key_Y, Qt::ControlModifier);
+    }
+  }
+
+  // The performance boxes show what their cells hold, as after a load.
+  QString boxesFollowTheGrid() const {
+    auto cell = [this](int row) {
+      return record::readNumber(c_.G1->textMatrix(row, kValueColumn).toStdString());
+    };
+    for (int i = 0; i < 15; ++i) {
+      const int first = 13 + 4 * i;
+      const double value = cell(first) + 256.0 * cell(first + 1) + 65536.0 * cell(first + 2) +
+                           16777216.0 * cell(first + 3);
+      const QString shown = QString::fromStdString(record::signPadded(value));
+      if (c_.Text3[i]->text() != shown) {
+        return QStringLiteral("box Text3(%1) shows \"%2\" where its cells hold %3")
+            .arg(i)
+            .arg(c_.Text3[i]->text(), shown);
+      }
+    }
+    return {};
+  }
+
+  // The value cells as the save stores them (a save's reread writes " 7" back as "7" and
+  // "254.5" as "254"); a refused cell as its text.
+  static QStringList stored(const QStringList& cells) {
+    QStringList out;
+    for (const QString& cell : cells) {
+      const auto byte = record::cellByte(cell.toStdString());
+      out << (byte ? QString::number(*byte) : "!" + cell);
+    }
+    return out;
+  }
+  // Whether every cell that changed from `cells` to `after` holds a value (as stored) that
+  // its row had at the end of some step since the load: undo and redo never invent values.
+  bool seen(const QStringList& cells, const QStringList& after) const {
+    for (int i = 0; i < after.size(); ++i) {
+      if (after[i] == cells[i]) continue;
+      const QString wanted = stored({after[i]}).first();
+      const bool found = std::any_of(trail_.begin(), trail_.end(), [&](const QStringList& t) {
+        return stored({t[i]}).first() == wanted;
+      });
+      if (!found) return false;
+    }
+    return true;
+  }
+
+  // The undo of a single click or commit gives back the cells it changed, exactly, and
+  // leaves every other cell as it is.
+  static bool undoneExactly(const std::pair<QStringList, QStringList>& step,
+                            const QStringList& cells, const QStringList& after) {
+    for (int i = 0; i < after.size(); ++i) {
+      const bool changedByStep = step.first[i] != step.second[i];
+      if (after[i] != (changedByStep ? step.first[i] : cells[i])) return false;
+    }
+    return true;
+  }
+
+  // An undo puts back cells seen at the end of an earlier step of this record (exactly the
+  // ones before a single click or commit), writes nothing, fills the editors from the grid,
+  // and a redo brings the cells back.
+  QString undo() {
+    if (f_.window->openSlot() < 0) return "skip";
+    const QStringList cells = column(kValueColumn);
+    const auto exact = exact_;
+    pressHistoryKey(true);
+    const QStringList after = column(kValueColumn);
+    if (after == cells) return "undo (nothing)";
+    ++stats_.undos;
+    if (!seen(cells, after)) {
+      failure_ = "an undo gave value cells that no step of this record had";
+    } else if (exact && exact->second == cells && !undoneExactly(*exact, cells, after)) {
+      failure_ = "an undo of a single click or commit did not give the cells before it";
+    } else if (QString e = boxesFollowTheGrid(); !e.isEmpty()) {
+      failure_ = e;
+    }
+    if (exact && exact->second == cells) ++stats_.exactUndos;
+    exact_.reset();
+    if (failure_.isEmpty() && below(2) == 0) {
+      pressHistoryKey(false, below(2) == 0);
+      // As stored: a save's reread may have written "254.5" back as "254" in the meantime.
+      if (stored(column(kValueColumn)) != stored(cells)) {
+        failure_ = "a redo did not bring back the cells the undo took away";
+      } else {
+        ++stats_.redos;
+        return "undo, redo";
+      }
+    }
+    return "undo";
+  }
+
+  QString redo() {
+    if (f_.window->openSlot() < 0) return "skip";
+    const QStringList cells = column(kValueColumn);
+    pressHistoryKey(false, below(2) == 0);
+    const QStringList after = column(kValueColumn);
+    if (after == cells) return "redo (nothing)";
+    ++stats_.redos;
+    if (!seen(cells, after)) {
+      failure_ = "a redo gave value cells that no step of this record had";
+    } else if (QString e = boxesFollowTheGrid(); !e.isEmpty()) {
+      failure_ = e;
+    }
+    return "redo";
+  }
+
+  // "Revert to planes.dat" rereads the file's bytes into the cells (asking first when edits
+  // are pending); nothing is written, and the window then knows the file's bytes.
+  QString revert() {
+    const int open = f_.window->openSlot();
+    if (open < 0) return "skip";
+    const bool pending = f_.window->hasUnsavedChanges();
+    const qsizetype questions = f_.prompter.questions.size();
+    const bool agree = below(2) == 0;
+    const QStringList cells = column(kValueColumn);
+    f_.prompter.answers = {agree};
+    f_.window->revertAction()->trigger();
+    f_.prompter.answers.clear();
+    if ((f_.prompter.questions.size() > questions) != pending) {
+      failure_ =
+          pending ? "a revert with edits pending did not ask" : "a revert without edits asked";
+      return "revert";
+    }
+    if (pending && !agree) {
+      if (column(kValueColumn) != cells) failure_ = "a cancelled revert changed the cells";
+      return "revert cancelled";
+    }
+    const QByteArray file = recordIn(model_, open);
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      if (c_.G1->textMatrix(row, kValueColumn) != QString::number(quint8(file[row - 1]))) {
+        failure_ = QStringLiteral("after the revert byte %1 is not the file's").arg(row);
+        return "revert";
+      }
+    }
+    known_ = file;
+    if (QString e = boxesFollowTheGrid(); !e.isEmpty()) failure_ = e;
+    ++stats_.reverts;
+    return "revert";
   }
 
   // The same aircraft is still open and its cells are as they were (with a pending code
@@ -469,7 +654,8 @@ class Runner {
     if (refused) ++stats_.refusedSaves;
     if (p.outcome == Outcome::Written) wrote(b.open, *p.record);
     if (refused || p.outcome == Outcome::WentBack) return stayed(b, p);
-    if (f_.window->state().recordModified) return QStringLiteral("still marked to save after the save");
+    if (f_.window->state().recordModified)
+      return QStringLiteral("still marked to save after the save");
     return loaded(b.open);
   }
 
@@ -718,7 +904,8 @@ class Runner {
       if (!reachable(c_.Command2)) return "skip";
       c_.Command2->click();
       what = "open Script Maker";
-      if (f_.window->state().recordModified) failure_ = "still marked to save with the Script Maker open";
+      if (f_.window->state().recordModified)
+        failure_ = "still marked to save with the Script Maker open";
       return what;
     }
     if (below(3) == 0) {
@@ -784,7 +971,9 @@ class Runner {
     if (e.isEmpty() && after != texts) e = QStringLiteral("a box's text changed");
     // The byte editor writes into the grid's current row: a right click must not move it.
     if (e.isEmpty() && c_.G1->row() != currentRow) {
-      e = QStringLiteral("the grid's current row moved from %1 to %2").arg(currentRow).arg(c_.G1->row());
+      e = QStringLiteral("the grid's current row moved from %1 to %2")
+              .arg(currentRow)
+              .arg(c_.G1->row());
     }
     if (!e.isEmpty()) failure_ = e;
     const QString name = target == c_.G1->viewport() ? QStringLiteral("G1") : target->objectName();
@@ -792,6 +981,15 @@ class Runner {
   }
 
   QString act() {
+    // One step in five works the record's history.
+    switch (below(10)) {
+      case 0:
+        return undo();
+      case 1:
+        return below(3) == 0 ? revert() : redo();
+      default:
+        break;
+    }
     switch (below(18)) {
       case 0:
       case 1:
@@ -880,7 +1078,11 @@ class Runner {
   QObject context_;  // ends the list's connection with the runner
   std::mt19937_64 rng_;
   QByteArray model_;
-  QByteArray known_;  // the open record as the window last read or wrote it
+  QByteArray known_;                // the open record as the window last read or wrote it
+  std::vector<QStringList> trail_;  // the value cells after each step since the last load
+  // The cells before and after the last step when it was a single click or commit.
+  std::optional<std::pair<QStringList, QStringList>> exact_;
+  bool loadedNow_ = false;  // the step loaded a record
   ino_t inode_ = 0;
   QString failure_;              // set by an action whose outcome was wrong
   std::vector<Answer> answers_;  // questions with several buttons asked in this step
@@ -929,6 +1131,10 @@ class PropertyTest : public QObject {
         stats.saves, stats.refusedSaves, stats.pendingAnswers[0], stats.pendingAnswers[1],
         stats.pendingAnswers[2], stats.othersAnswers[0], stats.othersAnswers[1],
         stats.othersAnswers[2], stats.rightClicks, stats.tabs);
+    qInfo(
+        "history: %ld undos (%ld of a single click or commit, predicted exactly), %ld redos, "
+        "%ld reverts",
+        stats.undos, stats.exactUndos, stats.redos, stats.reverts);
     QCOMPARE(stats.sequences, count);
   }
 };
