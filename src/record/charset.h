@@ -15,4 +15,7 @@ char32_t charFromByte(std::uint8_t b);
 // The byte of a Unicode code point, or nothing when the set has no such character.
 std::optional<std::uint8_t> byteFromChar(char32_t c);
 
+// Appends a code point to a UTF-8 string.
+void appendUtf8(std::string& out, char32_t c);
+
 }  // namespace tolvane::record

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "record/unique_fd.h"
+
 namespace tolvane::record {
 namespace {
 
@@ -28,27 +30,6 @@ bool sameNameIgnoringAsciiCase(const std::string& a, const char* b) {
   }
   return true;
 }
-
-// Closes a descriptor on every path out of a function.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now and reports the result, so that a failing close is not lost.
-  int release() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 std::string quoted(const std::filesystem::path& p) {
   return "\"" + p.string() + "\"";
@@ -111,7 +92,7 @@ RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPos
   RecordRead result;
   // O_NONBLOCK: a FIFO or device in the file's place must not make the open wait forever;
   // the check below refuses it, and for a regular file the flag changes nothing.
-  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     result.error = quoted(file) + " cannot be opened for reading: " + systemReason(errno) + ".";
     return result;
@@ -196,7 +177,7 @@ int renameWithoutReplacing(const std::filesystem::path& from, const std::filesys
 
 // Flushes a folder, so that a file just renamed into it keeps its name after a crash.
 int syncFolder(const std::filesystem::path& folder) {
-  Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) return errno;
   // Some file systems cannot flush a folder; the rename itself has been made.
   if (::fsync(dir.get()) != 0 && errno != EINVAL) return errno;
@@ -214,7 +195,7 @@ bool makeBackup(const std::filesystem::path& file, struct stat* copied, BackupFa
   const std::filesystem::path originalTemporary = withSuffix(file, ".orig.tmp");
   failure->copy = backup;
 
-  Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  UniqueFd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.get() < 0 || ::fstat(in.get(), copied) != 0) {
     failure->error = errno;
     return false;
@@ -231,12 +212,12 @@ bool makeBackup(const std::filesystem::path& file, struct stat* copied, BackupFa
     keepOriginal = true;
   }
 
-  Fd backupOut(createTemporary(backupTemporary));
+  UniqueFd backupOut(createTemporary(backupTemporary));
   if (backupOut.get() < 0) {
     failure->error = errno;
     return false;
   }
-  Fd originalOut(keepOriginal ? createTemporary(originalTemporary) : -1);
+  UniqueFd originalOut(keepOriginal ? createTemporary(originalTemporary) : -1);
   bool originalPending = keepOriginal && originalOut.get() >= 0;
   auto fail = [&](const std::filesystem::path& copy, int error) {
     ::unlink(backupTemporary.c_str());
@@ -347,7 +328,7 @@ WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t 
                                                 static_cast<std::uint64_t>(copied.st_ino)})
                 .first;
   }
-  Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+  UniqueFd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     result.error =
         notSaved +

@@ -1,5 +1,7 @@
 #include "script/native_path.h"
 
+#include "record/charset.h"
+
 namespace tolvane::script {
 namespace {
 
@@ -45,24 +47,6 @@ int utf8Sequence(const std::string& bytes, std::size_t i, char32_t& code) {
   return length;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 bool isKeptByte(char16_t c) {
   return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
 }
@@ -97,14 +81,14 @@ std::string nativeFromText(const QString& text) {
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
     if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      appendUtf8(out, QChar::surrogateToUcs4(c, text[i + 1].unicode()));
+      record::appendUtf8(out, QChar::surrogateToUcs4(c, text[i + 1].unicode()));
       ++i;
     } else if (isKeptByte(c)) {
       out += static_cast<char>(c - kEscapeBase);
     } else if (QChar::isSurrogate(c)) {
-      appendUtf8(out, 0xFFFD);
+      record::appendUtf8(out, 0xFFFD);
     } else {
-      appendUtf8(out, c);
+      record::appendUtf8(out, c);
     }
   }
   return out;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "record/charset.h"
+#include "record/unique_fd.h"
 #include "script/native_path.h"
 
 namespace tolvane::script {
@@ -115,27 +116,6 @@ QString systemReason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Closes a descriptor when it goes out of scope.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now; returns 0 or the errno of a failed close (a late write error shows there).
-  int close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
-
 bool writeAll(int fd, const QByteArray& bytes) {
   const char* data = bytes.constData();
   auto left = static_cast<std::size_t>(bytes.size());
@@ -184,7 +164,7 @@ int writeThroughTemporary(const std::string& folder, const std::string& target,
     if (fd < 0 && errno != EEXIST) return errno;
   }
   if (fd < 0) return EEXIST;
-  Fd file(fd);
+  record::UniqueFd file(fd);
   auto fail = [&temporary](int error) {
     ::unlink(temporary.c_str());
     return error;
@@ -192,10 +172,10 @@ int writeThroughTemporary(const std::string& folder, const std::string& target,
   if (replacing && existing == Existing::Replace) ::fchmod(file.get(), old.st_mode & 07777);
   if (!writeAll(file.get(), bytes)) return fail(errno);
   if (::fsync(file.get()) != 0) return fail(errno);
-  if (const int error = file.close(); error != 0) return fail(error);
+  if (file.release() != 0) return fail(errno);
   if (const int error = moveIntoPlace(temporary, target, existing); error != 0) return fail(error);
   // The new name itself reaches the disk with the folder's entry.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  record::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
   return 0;
 }
