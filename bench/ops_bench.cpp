@@ -50,7 +50,8 @@ class CountingPrompter : public tolvane::ui::Prompter {
     ++errors;
     return false;
   }
-  int choose(const QString&, const QString& text, const QStringList&, int, int escapeIndex) override {
+  int choose(const QString&, const QString& text, const QStringList&, int,
+             int escapeIndex) override {
     ++errors;
     std::fprintf(stderr, "question: %s\n", qPrintable(text));
     return escapeIndex;

@@ -176,7 +176,7 @@ void RecordSession::showOpenSlot() {
 bool RecordSession::hasUnsavedChanges() const {
   if (openSlot_ < 0) return false;
   for (int row = 1; row <= kRecordBytes; ++row) {
-    const auto byte = record::cellByte(c_.G1->textMatrix(row, kValueColumn).toStdString());
+    const auto byte = c_.G1->valueByte(row);
     if (!byte || *byte != knownBytes_[static_cast<std::size_t>(row - 1)]) return true;
   }
   return false;
@@ -215,6 +215,8 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   }
   loading_ = true;
   const std::int64_t base = record::bytePosition(slot, 0);
+  // The grid redraws the record's cells once, when the load is over, not once per cell.
+  const ui::ByteGrid::Batch batch(grid);
   for (int k = 1; k <= kRecordBytes; ++k) {
     const QString byte = QString::number(read.bytes[static_cast<std::size_t>(k - 1)]);
     grid->setTextMatrix(k, kLoadedColumn, byte);
