@@ -218,7 +218,7 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   // The grid redraws the record's cells once, when the load is over, not once per cell.
   const ui::ByteGrid::Batch batch(grid);
   for (int k = 1; k <= kRecordBytes; ++k) {
-    const QString byte = QString::number(read.bytes[static_cast<std::size_t>(k - 1)]);
+    const QString& byte = editors::byteText(read.bytes[static_cast<std::size_t>(k - 1)]);
     grid->setTextMatrix(k, kLoadedColumn, byte);
     grid->setTextMatrix(k, kValueColumn, byte);
     grid->setTextMatrix(k, kPositionColumn, QString::number(base + k));

@@ -134,10 +134,13 @@ bool ByteGridModel::setText(int row, int column, const QString& text) {
   cell = text;
   if (column == kValueColumn) valueBytes_[static_cast<std::size_t>(row)] = parsedByte(text);
   if (column == kLoadedColumn) loadedBytes_[static_cast<std::size_t>(row)] = parsedByte(text);
-  // The value cell's colour depends on the position, loaded and value cells of its row.
-  const int first = column == kValueColumn || isFixedColumn(column) ? 0 : column;
-  const int last = column == kValueColumn || isFixedColumn(column) ? kValueColumn : column;
-  reportChanged(row, first, row, last);
+  // The value cell's colour depends on the position and loaded cells of its row, so a change
+  // of either redraws the value cell too; nothing else depends on another cell. The fixed
+  // columns lie left of the value column, so the block from the cell to the value cell holds
+  // just those cells.
+  const int last = isFixedColumn(column) ? kValueColumn : column;
+  reportChanged(row, column, row, last);
+  if (column == kValueColumn) emit valueTextChanged(row, before, text);
   emit cellTextChanged(row, column, before, text);
   return true;
 }
@@ -312,10 +315,9 @@ ByteGrid::ByteGrid(QWidget* parent)
           &QAbstractSlider::setValue);
 
   fitRowsToFont();
-  connect(model_, &ByteGridModel::cellTextChanged, this,
-          [this](int row, int column, const QString& before, const QString& after) {
-            if (column == kValueColumn) emit valueChanged(row, before, after);
-          });
+  // Only value cells concern the grid's users; a load writes 336 other cells, which raise
+  // nothing here.
+  connect(model_, &ByteGridModel::valueTextChanged, this, &ByteGrid::valueChanged);
   auto click = [this](const QModelIndex& index) { emit cellClicked(index.row(), index.column()); };
   connect(this, &QAbstractItemView::clicked, this, click);
   connect(fixed_, &QAbstractItemView::clicked, this, click);

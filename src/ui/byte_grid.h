@@ -45,6 +45,8 @@ class ByteGridModel : public QAbstractTableModel {
  signals:
   // A cell's text changed (raised after the change, with the text it had before).
   void cellTextChanged(int row, int column, const QString& before, const QString& after);
+  // A value cell's text changed (raised just before cellTextChanged for the same change).
+  void valueTextChanged(int row, const QString& before, const QString& after);
 
  private:
   void reportChanged(int firstRow, int firstColumn, int lastRow, int lastColumn);

@@ -18,9 +18,12 @@ class GridUpdatesTest : public QObject {
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
     // The value cell's colour depends on the position and loaded cells of its row, so a
-    // write to any of these three reports them together; other cells report themselves.
-    QTest::newRow("value") << int(record::kValueColumn) << 0 << int(record::kValueColumn);
-    QTest::newRow("loaded") << int(record::kLoadedColumn) << 0 << int(record::kValueColumn);
+    // write to one of those reports it with the value cell; a value cell (what a keystroke in
+    // an editor box writes) and the other cells report themselves alone.
+    QTest::newRow("value") << int(record::kValueColumn) << int(record::kValueColumn)
+                           << int(record::kValueColumn);
+    QTest::newRow("loaded") << int(record::kLoadedColumn) << int(record::kLoadedColumn)
+                            << int(record::kValueColumn);
     QTest::newRow("position") << int(record::kPositionColumn) << 0 << int(record::kValueColumn);
     QTest::newRow("label") << int(record::kLabelColumn) << int(record::kLabelColumn)
                            << int(record::kLabelColumn);
