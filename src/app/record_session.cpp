@@ -202,7 +202,9 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   c.FGG->hide();
   c.FGC->hide();
   c.FGS->hide();
-  c.Frame1->hide();
+  // The panel itself leaves the screen for the load only when it holds the focus, which then
+  // moves on; otherwise it stays, so that a load does not redraw it and all below it.
+  if (c.Frame1->isAncestorOf(QApplication::focusWidget())) c.Frame1->hide();
   c.Option4->clear();
 
   c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
