@@ -254,6 +254,10 @@ ByteGrid::ByteGrid(QWidget* parent)
     : QTableView(parent),
       model_(new ByteGridModel(record::kGridRows, record::kGridColumns, this)),
       fixed_(new FixedColumnsView(this)) {
+  // The row header is hidden before the cells arrive: a shown one would measure all 169 rows
+  // for a size nobody sees.
+  verticalHeader()->hide();
+  fixed_->verticalHeader()->hide();
   setModel(model_);
   // Arrows move from cell to cell; Tab and Shift+Tab go on to the next control.
   setTabKeyNavigation(false);
@@ -264,7 +268,6 @@ ByteGrid::ByteGrid(QWidget* parent)
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setWordWrap(false);
   setCornerButtonEnabled(false);
-  verticalHeader()->hide();
   // Row 0 is the fixed header row: the view's own header stands for it.
   setRowHidden(0, true);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -291,7 +294,6 @@ ByteGrid::ByteGrid(QWidget* parent)
   fixed_->setCornerButtonEnabled(false);
   fixed_->setTextElideMode(Qt::ElideNone);
   fixed_->setItemDelegate(new CompactDelegate(fixed_));
-  fixed_->verticalHeader()->hide();
   fixed_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   fixed_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   fixed_->horizontalHeader()->setHighlightSections(false);
