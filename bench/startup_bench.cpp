@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
   const std::string folder = argv[2];
   std::vector<Program> programs = {
       {"floor (empty 660x453 window)", {argv[3]}, {}},
+      {"floor with one caption and one text box", {argv[3], "text"}, {}},
       {"Tolvane, start-up only", {argv[4]}, {}},
       {"Tolvane, start-up + pick + save", {argv[4], "pick-save"}, {}},
   };

@@ -52,6 +52,9 @@ ui::CaptionLabel* captionLabel(QWidget* parent, const QString& name, const QStri
   auto* l = place(new ui::CaptionLabel(parent), name, x, y, w, h);
   l->setText(caption);
   l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // A caption label keeps its place and size: fixed, a new caption only redraws it instead of
+  // asking its frame to lay out again.
+  l->setFixedSize(l->size());
   return l;
 }
 
@@ -176,6 +179,7 @@ editors::WindowControls createControls(QWidget* w) {
 
   // Left column.
   c.Label7 = placeTwips(new ui::CaptionLabel(w), "Label7", 120, 0, 924, 276);
+  c.Label7->setFixedSize(c.Label7->size());
   c.Command3 = placeTwips(new ui::WrapButton("Save planes.dat", w), "Command3", 24, 312, 1092, 540);
   c.Command2 = placeTwips(new ui::WrapButton("Save Script", w), "Command2", 24, 864, 1092, 444);
   c.Command1 = placeTwips(new ui::WrapButton("Move to the top of the damage byte section", w),

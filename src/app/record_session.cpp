@@ -190,7 +190,7 @@ bool RecordSession::hasUnsavedChanges() const {
   if (openSlot_ < 0) return false;
   if (unsure_) return true;
   for (int row = 1; row <= kRecordBytes; ++row) {
-    const auto byte = record::cellByte(c_.G1->textMatrix(row, kValueColumn).toStdString());
+    const auto byte = c_.G1->valueByte(row);
     if (!byte || *byte != knownBytes_[static_cast<std::size_t>(row - 1)]) return true;
   }
   return false;
@@ -216,7 +216,9 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   c.FGG->hide();
   c.FGC->hide();
   c.FGS->hide();
-  c.Frame1->hide();
+  // The panel itself leaves the screen for the load only when it holds the focus, which then
+  // moves on; otherwise it stays, so that a load does not redraw it and all below it.
+  if (c.Frame1->isAncestorOf(QApplication::focusWidget())) c.Frame1->hide();
   c.Option4->clear();
 
   c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
@@ -230,8 +232,10 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   unsure_ = false;
   loading_ = true;
   const std::int64_t base = record::bytePosition(slot, 0);
+  // The grid redraws the record's cells once, when the load is over, not once per cell.
+  const ui::ByteGrid::Batch batch(grid);
   for (int k = 1; k <= kRecordBytes; ++k) {
-    const QString byte = QString::number(read.bytes[static_cast<std::size_t>(k - 1)]);
+    const QString& byte = editors::byteText(read.bytes[static_cast<std::size_t>(k - 1)]);
     grid->setTextMatrix(k, kLoadedColumn, byte);
     grid->setTextMatrix(k, kValueColumn, byte);
     grid->setTextMatrix(k, kPositionColumn, QString::number(base + k));

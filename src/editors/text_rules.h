@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QString>
+#include <array>
+#include <cstdint>
 
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -22,6 +24,17 @@ inline QString numberText(double value) {
 // A value with one blank in front when it is not negative, as boxes and captions show it.
 inline QString padded(double value) {
   return QString::fromStdString(record::signPadded(value));
+}
+
+// A byte as a cell text ("0" to "255"). The texts are made once and shared, so that a load,
+// which writes 336 of them, allocates none.
+inline const QString& byteText(std::uint8_t byte) {
+  static const auto texts = [] {
+    std::array<QString, 256> all;
+    for (int b = 0; b < 256; ++b) all[static_cast<std::size_t>(b)] = QString::number(b);
+    return all;
+  }();
+  return texts[byte];
 }
 
 // A row's value cell read by the reading rule.

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -83,10 +84,36 @@ class FixedColumnsView : public QTableView {
   QWidget* grid_;
 };
 
+// A cell's text read as saving reads a byte: 0..255, or -1 when saving refuses it. Plain
+// decimals of up to three digits, which every load writes, are read here; any other text goes
+// through the full number rules.
+std::int16_t parsedByte(const QString& text) {
+  const qsizetype size = text.size();
+  if (size >= 1 && size <= 3) {
+    int value = 0;
+    bool digits = true;
+    for (const QChar c : text) {
+      if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+        digits = false;
+        break;
+      }
+      value = value * 10 + (c.unicode() - '0');
+    }
+    if (digits) return static_cast<std::int16_t>(value <= 255 ? value : -1);
+  }
+  const auto byte = record::cellByte(text.toStdString());
+  return static_cast<std::int16_t>(byte ? *byte : -1);
+}
+
 }  // namespace
 
 ByteGridModel::ByteGridModel(int rows, int columns, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), columns_(columns), cells_(rows * columns) {}
+    : QAbstractTableModel(parent),
+      rows_(rows),
+      columns_(columns),
+      cells_(rows * columns),
+      loadedBytes_(static_cast<std::size_t>(rows), -1),
+      valueBytes_(static_cast<std::size_t>(rows), -1) {}
 
 int ByteGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
@@ -105,17 +132,71 @@ bool ByteGridModel::setText(int row, int column, const QString& text) {
   if (cell == text) return false;
   const QString before = cell;
   cell = text;
-  // The value cell's colour depends on the position, loaded and value cells of its row.
-  const int first = column == kValueColumn || isFixedColumn(column) ? 0 : column;
-  const int last = column == kValueColumn || isFixedColumn(column) ? kValueColumn : column;
-  emit dataChanged(index(row, first), index(row, last));
+  if (column == kValueColumn) valueBytes_[static_cast<std::size_t>(row)] = parsedByte(text);
+  if (column == kLoadedColumn) loadedBytes_[static_cast<std::size_t>(row)] = parsedByte(text);
+  // The value cell's colour depends on the position and loaded cells of its row, so a change
+  // of either redraws the value cell too; nothing else depends on another cell. The fixed
+  // columns lie left of the value column, so the block from the cell to the value cell holds
+  // just those cells.
+  const int last = isFixedColumn(column) ? kValueColumn : column;
+  reportChanged(row, column, row, last);
+  if (column == kValueColumn) emit valueTextChanged(row, before, text);
   emit cellTextChanged(row, column, before, text);
   return true;
 }
 
-static bool refused(const QString& value, const QString& position) {
-  if (value.isEmpty() && position.isEmpty()) return false;
-  return !record::cellByte(value.toStdString()).has_value();
+void ByteGridModel::reportChanged(int firstRow, int firstColumn, int lastRow, int lastColumn) {
+  if (batchDepth_ == 0) {
+    emit dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn));
+    return;
+  }
+  if (batchFirstRow_ > batchLastRow_) {
+    batchFirstRow_ = firstRow;
+    batchLastRow_ = lastRow;
+    batchFirstColumn_ = firstColumn;
+    batchLastColumn_ = lastColumn;
+    return;
+  }
+  batchFirstRow_ = std::min(batchFirstRow_, firstRow);
+  batchLastRow_ = std::max(batchLastRow_, lastRow);
+  batchFirstColumn_ = std::min(batchFirstColumn_, firstColumn);
+  batchLastColumn_ = std::max(batchLastColumn_, lastColumn);
+}
+
+void ByteGridModel::beginBatch() {
+  ++batchDepth_;
+}
+
+void ByteGridModel::endBatch() {
+  if (batchDepth_ == 0 || --batchDepth_ > 0) return;
+  if (batchFirstRow_ > batchLastRow_) return;
+  const QModelIndex from = index(batchFirstRow_, batchFirstColumn_);
+  const QModelIndex to = index(batchLastRow_, batchLastColumn_);
+  batchFirstRow_ = 0;
+  batchLastRow_ = -1;
+  emit dataChanged(from, to);
+}
+
+std::optional<std::uint8_t> ByteGridModel::byte(int row, int column) const {
+  std::int16_t parsed = -1;
+  if (column == kValueColumn) {
+    parsed = valueBytes_[static_cast<std::size_t>(row)];
+  } else if (column == kLoadedColumn) {
+    parsed = loadedBytes_[static_cast<std::size_t>(row)];
+  } else {
+    parsed = parsedByte(text(row, column));
+  }
+  if (parsed < 0) return std::nullopt;
+  return static_cast<std::uint8_t>(parsed);
+}
+
+// Whether saving refuses a row's value cell. A row whose value and position are both empty
+// (the header row, a grid before any load) holds nothing to refuse.
+static bool refused(const ByteGridModel& model, int row) {
+  if (model.text(row, kValueColumn).isEmpty() && model.text(row, kPositionColumn).isEmpty()) {
+    return false;
+  }
+  return !model.byte(row, kValueColumn).has_value();
 }
 
 QVariant ByteGridModel::data(const QModelIndex& index, int role) const {
@@ -138,15 +219,14 @@ QVariant ByteGridModel::data(const QModelIndex& index, int role) const {
         return {};
       }
       const QString& value = text(row, kValueColumn);
-      if (refused(value, text(row, kPositionColumn))) {
+      if (refused(*this, row)) {
         if (role == Qt::BackgroundRole) return QBrush(QColor(200, 30, 30));
         if (role == Qt::ForegroundRole) return QBrush(Qt::white);
         return QStringLiteral("Saving refuses \"%1\": a byte must be a whole number from 0 to 255.")
             .arg(value);
       }
       const QString& loaded = text(row, kLoadedColumn);
-      if (!loaded.isEmpty() &&
-          record::cellByte(value.toStdString()) != record::cellByte(loaded.toStdString())) {
+      if (!loaded.isEmpty() && byte(row, kValueColumn) != byte(row, kLoadedColumn)) {
         if (role == Qt::BackgroundRole) return QBrush(QColor(255, 236, 140));
         if (role == Qt::ToolTipRole) {
           return QStringLiteral("Changed from %1; the next save writes it.").arg(loaded);
@@ -174,6 +254,10 @@ ByteGrid::ByteGrid(QWidget* parent)
     : QTableView(parent),
       model_(new ByteGridModel(record::kGridRows, record::kGridColumns, this)),
       fixed_(new FixedColumnsView(this)) {
+  // The row header is hidden before the cells arrive: a shown one would measure all 169 rows
+  // for a size nobody sees.
+  verticalHeader()->hide();
+  fixed_->verticalHeader()->hide();
   setModel(model_);
   // Arrows move from cell to cell; Tab and Shift+Tab go on to the next control.
   setTabKeyNavigation(false);
@@ -184,7 +268,6 @@ ByteGrid::ByteGrid(QWidget* parent)
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setWordWrap(false);
   setCornerButtonEnabled(false);
-  verticalHeader()->hide();
   // Row 0 is the fixed header row: the view's own header stands for it.
   setRowHidden(0, true);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -211,7 +294,6 @@ ByteGrid::ByteGrid(QWidget* parent)
   fixed_->setCornerButtonEnabled(false);
   fixed_->setTextElideMode(Qt::ElideNone);
   fixed_->setItemDelegate(new CompactDelegate(fixed_));
-  fixed_->verticalHeader()->hide();
   fixed_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   fixed_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   fixed_->horizontalHeader()->setHighlightSections(false);
@@ -235,10 +317,9 @@ ByteGrid::ByteGrid(QWidget* parent)
           &QAbstractSlider::setValue);
 
   fitRowsToFont();
-  connect(model_, &ByteGridModel::cellTextChanged, this,
-          [this](int row, int column, const QString& before, const QString& after) {
-            if (column == kValueColumn) emit valueChanged(row, before, after);
-          });
+  // Only value cells concern the grid's users; a load writes 336 other cells, which raise
+  // nothing here.
+  connect(model_, &ByteGridModel::valueTextChanged, this, &ByteGrid::valueChanged);
   auto click = [this](const QModelIndex& index) { emit cellClicked(index.row(), index.column()); };
   connect(this, &QAbstractItemView::clicked, this, click);
   connect(fixed_, &QAbstractItemView::clicked, this, click);
@@ -343,7 +424,20 @@ void ByteGrid::refresh() {
 
 bool ByteGrid::valueCellRefused(int row) const {
   if (row < 1 || row >= rows()) return false;
-  return refused(model_->text(row, kValueColumn), model_->text(row, kPositionColumn));
+  return refused(*model_, row);
+}
+
+std::optional<std::uint8_t> ByteGrid::valueByte(int row) const {
+  if (row < 0 || row >= rows()) return std::nullopt;
+  return model_->byte(row, kValueColumn);
+}
+
+ByteGrid::Batch::Batch(ByteGrid* grid) : model_(grid->model_) {
+  model_->beginBatch();
+}
+
+ByteGrid::Batch::~Batch() {
+  model_->endBatch();
 }
 
 }  // namespace tolvane::ui

@@ -11,6 +11,9 @@
 #include <QString>
 #include <QTableView>
 #include <QVector>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace tolvane::ui {
 
@@ -29,14 +32,33 @@ class ByteGridModel : public QAbstractTableModel {
   // Replaces a cell's text; returns false when the text was already that.
   bool setText(int row, int column, const QString& text);
 
+  // The byte a loaded or value cell holds as saving reads it; nothing when the text is not
+  // one. Kept beside the text, so that painting and checks do not parse it again.
+  std::optional<std::uint8_t> byte(int row, int column) const;
+
+  // Between these, writes report their cells' change to the views once, at the end, as one
+  // block of rows (a load writes all 168 rows). Each write still raises cellTextChanged at
+  // once. Batches nest; the outermost end reports.
+  void beginBatch();
+  void endBatch();
+
  signals:
   // A cell's text changed (raised after the change, with the text it had before).
   void cellTextChanged(int row, int column, const QString& before, const QString& after);
+  // A value cell's text changed (raised just before cellTextChanged for the same change).
+  void valueTextChanged(int row, const QString& before, const QString& after);
 
  private:
+  void reportChanged(int firstRow, int firstColumn, int lastRow, int lastColumn);
   int rows_;
   int columns_;
   QVector<QString> cells_;
+  // Per row, the bytes of the loaded and value cells: 0..255, or -1 for a text saving refuses.
+  std::vector<std::int16_t> loadedBytes_;
+  std::vector<std::int16_t> valueBytes_;
+  int batchDepth_ = 0;
+  // The block of cells changed during the batch (an empty block while firstRow > lastRow).
+  int batchFirstRow_ = 0, batchLastRow_ = -1, batchFirstColumn_ = 0, batchLastColumn_ = -1;
 };
 
 class ByteGrid : public QTableView {
@@ -64,6 +86,23 @@ class ByteGrid : public QTableView {
 
   // Whether a value cell holds text that saving would refuse.
   bool valueCellRefused(int row) const;
+  // The byte a row's value cell holds as saving reads it; nothing when it is not one (or the
+  // row is outside the grid).
+  std::optional<std::uint8_t> valueByte(int row) const;
+
+  // Writes made while a Batch lives are redrawn together when it ends: one report to the
+  // views instead of one per cell. The cells' texts change at once, and so does every
+  // valueChanged.
+  class Batch {
+   public:
+    explicit Batch(ByteGrid* grid);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    ByteGridModel* model_;
+  };
 
   // Scrolls a cell into view, clear of the fixed columns; a fixed cell only up or down.
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;

@@ -13,9 +13,10 @@ DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemMod
   // The model is not asked for any folder until the tree is first shown (see showEvent):
   // its first lookup starts its reading thread and file watcher, which costs start-up time
   // for a tree that sits in a panel most sessions never open.
+  // The header is hidden before the model is set, so that it never measures its sections.
+  header()->hide();
   setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) hideColumn(column);
-  header()->hide();
   setIndentation(10);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);

@@ -18,6 +18,11 @@ int PickList::selectedRow() const {
 void PickList::showPicked(int row) {
   const QSignalBlocker blocker(this);
   const QSignalBlocker modelBlocker(selectionModel());
+  // The view hears nothing of these changes (its signals are blocked), so the rows whose look
+  // changes are redrawn here: those selected or current before and after. Redrawing only them
+  // keeps a pick from repainting the whole list.
+  const int selectedBefore = selectedRow();
+  const int currentBefore = currentRow();
   if (row >= 0 && row < count()) {
     setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
     scrollToItem(item(row));
@@ -25,7 +30,14 @@ void PickList::showPicked(int row) {
     clearSelection();
     setCurrentRow(-1);
   }
-  viewport()->update();
+  const int selectedAfter = selectedRow();
+  const int currentAfter = currentRow();
+  if (selectedAfter == selectedBefore && currentAfter == currentBefore) return;
+  QList<int> changed;
+  for (const int r : {selectedBefore, currentBefore, selectedAfter, currentAfter}) {
+    if (r >= 0 && r < count() && !changed.contains(r)) changed << r;
+  }
+  for (const int r : changed) viewport()->update(visualItemRect(item(r)));
 }
 
 void PickList::keyPressEvent(QKeyEvent* event) {
