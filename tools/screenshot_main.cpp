@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "app/record_session.h"
 #include "record/demo_data.h"
 #include "ui/controls.h"
 
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
   tolvane::app::MainWindow window;
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
-  window.controls().List1->setCurrentRow(7);
+  window.session().pick(7);
   window.controls().Option4->select(1);
   if (showScriptMaker) window.controls().Command2->click();
   QTest::qWait(300);
