@@ -94,7 +94,11 @@ void RecordSession::refillEditors() {
 }
 
 void RecordSession::applyCells(const std::map<int, QString>& cells) {
-  for (const auto& [row, text] : cells) c_.G1->setTextMatrix(row, kValueColumn, text);
+  {
+    // The views redraw the step's cells once, not once a cell.
+    const ui::ByteGrid::Batch batch(c_.G1);
+    for (const auto& [row, text] : cells) c_.G1->setTextMatrix(row, kValueColumn, text);
+  }
   refillEditors();
   // An undo or a redo is an edit of the player's like any other.
   state_.recordModified = true;
