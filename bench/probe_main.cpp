@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/font_prefetch.h"
 #include "app/main_window.h"
 #include "app/record_session.h"
 #include "idle_probe.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     if (phases)
       std::fprintf(stderr, "%s: %.1f ms\n", name, (monotonicNanoseconds() - started) / 1e6);
   };
+  const tolvane::app::FontPrefetch fonts;
   QApplication application(argc, argv);
   QApplication::setApplicationName("Tolvane");
   phase("application made");

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "app/font_prefetch.h"
 #include "app/main_window.h"
 #include "record/record_file.h"
 #include "script/native_path.h"
@@ -270,6 +271,8 @@ int run(int& argc, char** argv) {
   CommandLine line = parseCommandLine(arguments, current);
   if (line.exit && !line.mayHoldQtOptions) return answerOnTerminal(line, arguments);
 
+  // The window will lay out text: fontconfig reads its configuration meanwhile.
+  const FontPrefetch fonts;
   QApplication application(argc, argv);
   if (line.exit) {
     // The application has taken its own options out; what is left must be ours.
