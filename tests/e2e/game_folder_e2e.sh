@@ -42,7 +42,9 @@ expect 0 'Tolvane 0.1' --version
 [ ! -e "$work/config/Tolvane" ] || fail "a refused start wrote settings"
 
 export QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+# -noreset: the X server stays up between programs started one after another (a server
+# that resets when its last client leaves refuses the next connection for a moment).
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
   tolvane=$1 here=$2 work=$3
   fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }

@@ -14,7 +14,9 @@ cd "$work"
 
 export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME="$work/config"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+# -noreset: the X server stays up between programs started one after another (a server
+# that resets when its last client leaves refuses the next connection for a moment).
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
   run() {  # $1: signal, $2: whether to type an edit first
     "$0" & pid=$!

@@ -15,7 +15,9 @@ cd "$work"
 export XDG_CONFIG_HOME="$work/config"
 
 export QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+# -noreset: the X server stays up between programs started one after another (a server
+# that resets when its last client leaves refuses the next connection for a moment).
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
   "$1" & pid=$!
   wid=""
