@@ -289,7 +289,7 @@ class Runner {
   // A fresh start on the shared window: generated data in the same file, the Script Maker
   // closed, pending edits discarded, and another aircraft picked.
   QString reset() {
-    if (c_.Frame3->isVisible()) c_.Command5->click();
+    if (c_.Frame3->isVisible()) QTest::mouseClick(c_.Command5, Qt::LeftButton);
     f_.window->state().recordModified = false;
     c_.Text5->setModified(false);
     QByteArray bytes;
@@ -840,7 +840,7 @@ class Runner {
     for (auto* b : c_.Check4) all.push_back(b);
     QCheckBox* box = all[std::size_t(below(int(all.size())))];
     if (!reachable(box)) return "skip";
-    box->click();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     return "click " + box->objectName();
   }
 
@@ -857,7 +857,7 @@ class Runner {
     const int index = a.indices[std::size_t(below(int(a.indices.size())))];
     ui::OptionButton* button = a.array->button(index);
     if (below(6) == 0 && reachable(c_.smoke)) {
-      c_.smoke->click();
+      QTest::mouseClick(c_.smoke, Qt::LeftButton, {}, QPoint(6, c_.smoke->height() / 2));
       return QStringLiteral("click smoke");
     }
     if (!button || !reachable(button)) return "skip";
@@ -881,7 +881,7 @@ class Runner {
   QString save() {
     const Before b = before();
     if (!reachable(c_.Command3)) return "skip";
-    c_.Command3->click();
+    QTest::mouseClick(c_.Command3, Qt::LeftButton);
     if (const QString e = afterSave(b); !e.isEmpty()) failure_ = e;
     return QStringLiteral("save");
   }
@@ -902,14 +902,14 @@ class Runner {
     QString what;
     if (!c_.Frame3->isVisible()) {
       if (!reachable(c_.Command2)) return "skip";
-      c_.Command2->click();
+      QTest::mouseClick(c_.Command2, Qt::LeftButton);
       what = "open Script Maker";
       if (f_.window->state().recordModified)
         failure_ = "still marked to save with the Script Maker open";
       return what;
     }
     if (below(3) == 0) {
-      c_.Command5->click();
+      QTest::mouseClick(c_.Command5, Qt::LeftButton);
       what = "cancel Script Maker";
     } else {
       QListWidget* list = c_.List2;
