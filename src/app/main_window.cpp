@@ -2,10 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -13,13 +11,11 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSessionManager>
-#include <QSignalBlocker>
 #include <QStringList>
 #include <QUrl>
 
@@ -33,7 +29,6 @@
 #include "editors/performance_editor.h"
 #include "editors/record_fill.h"
 #include "editors/text_rules.h"
-#include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
 #include "script/native_path.h"

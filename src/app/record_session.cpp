@@ -153,21 +153,13 @@ bool RecordSession::revert() {
   }
   // The window now knows the file's bytes as they are, and shows them as loaded.
   knownBytes_ = read.bytes;
+  showKnownBytes();
   std::map<int, QString> values;
   for (int row = 1; row <= kRecordBytes; ++row) {
-    const QString byte = QString::number(read.bytes[static_cast<std::size_t>(row - 1)]);
-    {
-      const bool wasLoading = loading_;
-      loading_ = true;
-      c_.G1->setTextMatrix(row, kLoadedColumn, byte);
-      loading_ = wasLoading;
-    }
-    values[row] = byte;
+    values[row] = editors::byteText(read.bytes[static_cast<std::size_t>(row - 1)]);
   }
-  for (int row = 165; row <= 168; ++row) {
-    const char32_t character = record::charFromByte(read.bytes[static_cast<std::size_t>(row - 1)]);
-    c_.G1->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
-  }
+  // One undoable step. The editors are filled from the grid even when no cell changed, so
+  // that boxes show the file's values as a load shows them.
   applyValues(QStringLiteral("Revert to planes.dat"), values);
   refillEditors();
   state_.recordModified = false;
@@ -188,6 +180,18 @@ void RecordSession::showError(const QString& message) const {
 
 void RecordSession::showOpenSlot() {
   c_.List1->showPicked(openSlot_);
+}
+
+void RecordSession::showKnownBytes() {
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    c_.G1->setTextMatrix(row, kLoadedColumn,
+                         editors::byteText(knownBytes_[static_cast<std::size_t>(row - 1)]));
+  }
+  // The label cells of bytes 165 to 168 show the code's characters as the file holds them.
+  for (int row = 165; row <= 168; ++row) {
+    const char32_t character = record::charFromByte(knownBytes_[static_cast<std::size_t>(row - 1)]);
+    c_.G1->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
+  }
 }
 
 bool RecordSession::hasUnsavedChanges() const {
@@ -240,19 +244,13 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   const ui::ByteGrid::Batch batch(grid);
   for (int k = 1; k <= kRecordBytes; ++k) {
     const QString& byte = editors::byteText(read.bytes[static_cast<std::size_t>(k - 1)]);
-    grid->setTextMatrix(k, kLoadedColumn, byte);
     grid->setTextMatrix(k, kValueColumn, byte);
     grid->setTextMatrix(k, kPositionColumn, QString::number(base + k));
   }
   openSlot_ = slot;
   knownBytes_ = read.bytes;
   knownFirst_ = record::bytePosition(slot, 1);
-
-  // The label cells of bytes 165 to 168 show the code's characters as loaded.
-  for (int row = 165; row <= 168; ++row) {
-    const char32_t character = record::charFromByte(read.bytes[static_cast<std::size_t>(row - 1)]);
-    grid->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
-  }
+  showKnownBytes();
 
   editors::fillEditorsFromGrid(c, state_);
   loading_ = false;
@@ -419,10 +417,7 @@ RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
   knownFirst_ = first;
   // The loaded-value column shows the file as it now is, so the yellow marks of the saved
   // edits go, even when no reload follows.
-  for (int row = 1; row <= kRecordBytes; ++row) {
-    grid->setTextMatrix(row, kLoadedColumn,
-                        QString::number(knownBytes_[static_cast<std::size_t>(row - 1)]));
-  }
+  showKnownBytes();
   unsure_ = !back.ok() || !mismatches.isEmpty();
   if (unsure_) {
     return {Outcome::Failed,

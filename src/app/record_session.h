@@ -96,6 +96,9 @@ class RecordSession : public QObject {
   // is clear (nothing pending, saved, or discarded).
   Outcome settlePendingEdits(bool mayAsk);
   void showOpenSlot();
+  // The loaded-value column and the code's label cells from the bytes the window knows the
+  // file to hold.
+  void showKnownBytes();
   // Value cells set by an undo or a redo: the cells, then every editor from the grid.
   void applyCells(const std::map<int, QString>& cells);
   void refillEditors();
