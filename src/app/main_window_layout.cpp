@@ -192,10 +192,10 @@ editors::WindowControls createControls(QWidget* w) {
   c.G1 = placeTwips(new ui::ByteGrid(w), "G1", 1125, 0, 2580, 2625);
 
   // Flag frames: one column of boxes each, index 0 at the top.
-  c.F[0] = frame(w, "F1", QString(), 3720, 24, 1308, 2556);
-  c.F[1] = frame(w, "F2", QString(), 5028, 24, 1404, 2556);
-  c.F[2] = frame(w, "F3", QString(), 6432, 24, 2004, 2556);
-  c.F[3] = frame(w, "F4", QString(), 8448, 24, 1452, 2556);
+  c.F[0] = placeTwips(new ui::TitleFrame(w), "F1", 3720, 24, 1308, 2556);
+  c.F[1] = placeTwips(new ui::TitleFrame(w), "F2", 5028, 24, 1404, 2556);
+  c.F[2] = placeTwips(new ui::TitleFrame(w), "F3", 6432, 24, 2004, 2556);
+  c.F[3] = placeTwips(new ui::TitleFrame(w), "F4", 8448, 24, 1452, 2556);
   const char* captions1[8] = {"Fighter",      "Bomber",       "Flyable",     "Jet",
                               "Twin engined", "Four engined", "Rocket (V1)", "German"};
   const char* captions2[8] = {"British",   "American",     "Inline engine", "Not used",

@@ -8,6 +8,7 @@
 #include "record/layout.h"
 #include "record/numbers.h"
 #include "ui/byte_grid.h"
+#include "ui/controls.h"
 
 namespace tolvane::editors {
 

@@ -179,10 +179,12 @@ void GunGroupEditor::fillSmoke() {
   const QSignalBlocker blocker(c_.smoke);
   // 0 and 1 are the two states a user can click between; 2 (and any code without a state of
   // its own) shows the third state, which only the stored byte can give.
+  // A box set to the state it has would be redrawn all the same.
   if (value == 0.0 || value == 1.0) {
-    c_.smoke->setCheckState(value == 0.0 ? Qt::Unchecked : Qt::Checked);
+    const Qt::CheckState state = value == 0.0 ? Qt::Unchecked : Qt::Checked;
+    if (c_.smoke->checkState() != state) c_.smoke->setCheckState(state);
     c_.smoke->setTristate(false);
-  } else {
+  } else if (c_.smoke->checkState() != Qt::PartiallyChecked) {
     c_.smoke->setCheckState(Qt::PartiallyChecked);
   }
 }

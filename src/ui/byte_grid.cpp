@@ -1,5 +1,6 @@
 #include "ui/byte_grid.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBrush>
 #include <QColor>
@@ -10,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <climits>
 
 #include "record/layout.h"
 #include "record/numbers.h"
@@ -64,6 +66,34 @@ bool otherButton(QEvent* event) {
   }
 }
 
+// Where a block of cells (rows and columns both contiguous) lies in a view's viewport; hidden
+// columns take no room. Empty when none of it is on view.
+QRect blockRect(const QTableView& view, const QModelIndex& topLeft,
+                const QModelIndex& bottomRight) {
+  int left = INT_MAX;
+  int right = INT_MIN;
+  for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
+    if (view.isColumnHidden(column)) continue;
+    const int x = view.columnViewportPosition(column);
+    left = std::min(left, x);
+    right = std::max(right, x + view.columnWidth(column));
+  }
+  if (left >= right) return {};
+  const int top = view.rowViewportPosition(topLeft.row());
+  const int bottom =
+      view.rowViewportPosition(bottomRight.row()) + view.rowHeight(bottomRight.row());
+  if (top >= bottom) return {};
+  return QRect(left, top, right - left, bottom - top).intersected(view.viewport()->rect());
+}
+
+// Whether a change report covers more than one cell and can be redrawn as a block. Item views
+// redraw their whole viewport for such a report: the label and position cells a load never
+// changes, and in the grid the cells under the fixed columns, which nobody sees. A screen
+// reader is told of the change by the view's own handling, so that stays while one listens.
+bool blockChange(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+  return topLeft != bottomRight && !QAccessible::isActive();
+}
+
 // The view of the fixed columns laid over the grid. It never takes the focus (the grid keeps
 // it), and passes the same mouse buttons as the grid.
 class FixedColumnsView : public QTableView {
@@ -78,6 +108,16 @@ class FixedColumnsView : public QTableView {
     }
     if (event->type() == QEvent::MouseButtonPress) grid_->setFocus(Qt::MouseFocusReason);
     return QTableView::viewportEvent(event);
+  }
+
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles) override {
+    if (!blockChange(topLeft, bottomRight)) {
+      QTableView::dataChanged(topLeft, bottomRight, roles);
+      return;
+    }
+    const QRect rect = blockRect(*this, topLeft, bottomRight);
+    if (!rect.isEmpty()) viewport()->update(rect);
   }
 
  private:
@@ -342,6 +382,18 @@ bool ByteGrid::viewportEvent(QEvent* event) {
   }
   if (event->type() == QEvent::Resize) placeFixedColumns();
   return QTableView::viewportEvent(event);
+}
+
+void ByteGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+  if (!blockChange(topLeft, bottomRight)) {
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+    return;
+  }
+  QRect rect = blockRect(*this, topLeft, bottomRight);
+  // The fixed columns' view covers the left of the viewport and redraws its own cells.
+  if (!fixed_->isHidden()) rect.setLeft(std::max(rect.left(), fixedWidth()));
+  if (!rect.isEmpty()) viewport()->update(rect);
 }
 
 void ByteGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -116,6 +116,9 @@ class ByteGrid : public QTableView {
  protected:
   void changeEvent(QEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  // A change of several cells redraws just their block, not the whole viewport.
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles = QList<int>()) override;
 
  private:
   void fitRowsToFont();

@@ -1,6 +1,7 @@
 // Thin controls over Qt widgets that behave the way the editor expects of its controls.
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QList>
 #include <QMap>
@@ -31,6 +32,31 @@ class CaptionLabel : public QLabel {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+};
+
+// A frame whose title is a value that changes often (a flag byte). A new title on a QGroupBox
+// redraws the whole frame and every control in it; here a title of digits that replaces
+// another redraws only the band the title is drawn in. Use title() and setTitle() of this
+// class: QGroupBox's own title is kept as a blank placeholder while a title is shown, because
+// the frame's outline depends on whether there is one.
+class TitleFrame : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit TitleFrame(QWidget* parent = nullptr);
+  QString title() const { return title_; }
+  void setTitle(const QString& title);
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // The band a title of digits is drawn in; empty when it would reach a control in the frame
+  // (which then has to be redrawn with the frame). Worked out once per size, font and style.
+  QRect digitStrip() const;
+  QString title_;
+  mutable QRect digitStrip_;
+  mutable bool digitStripKnown_ = false;
 };
 
 // An option button that a click selects but never unselects; only its array clears it.

@@ -6,6 +6,7 @@
 
 #include "record/layout.h"
 #include "support/test_support.h"
+#include "ui/controls.h"
 
 using namespace tolvane;
 using test::Fixture;
@@ -76,7 +77,7 @@ class FlagEditorTest : public QObject {
     QCOMPARE(checkedBoxes(f, byte), checked);
     QCOMPARE(f.cell(byte), written);
     QCOMPARE(f.cell(byte, 1), QString::number(loaded));
-    QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(), written);
+    QCOMPARE(f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4))->title(), written);
     QVERIFY(f.window->state().recordModified);
   }
 
@@ -131,7 +132,7 @@ class FlagEditorTest : public QObject {
     QCOMPARE(checkedBoxes(f, byte), checked);
     QCOMPARE(f.cell(byte), QString::number(loaded));
     QCOMPARE(f.cell(byte, 1), QString::number(loaded));
-    QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(),
+    QCOMPARE(f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4))->title(),
              QString::number(loaded));
     QVERIFY(!f.window->state().recordModified);
     QVERIFY(!f.window->hasUnsavedChanges());
@@ -140,7 +141,7 @@ class FlagEditorTest : public QObject {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     QCOMPARE(f.cell(byte), rebuilt);
-    QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(byte - 4))->title(), rebuilt);
+    QCOMPARE(f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4))->title(), rebuilt);
   }
 
   void loadOfEqualFlagsRunsNoReaction() {
@@ -156,10 +157,11 @@ class FlagEditorTest : public QObject {
         static_cast<unsigned char>(bytes[static_cast<int>(record::bytePosition(5, 8) - 1)]);
     f.setRecordBytes(6, 8, {byte8 | 64});
     f.pick(5);
-    for (int i = 1; i <= 4; ++i) f.find<QGroupBox>(QStringLiteral("F%1").arg(i))->setTitle("kept");
+    for (int i = 1; i <= 4; ++i)
+      f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(i))->setTitle("kept");
     f.pick(6);
     for (int i = 1; i <= 4; ++i) {
-      QCOMPARE(f.find<QGroupBox>(QStringLiteral("F%1").arg(i))->title(), QString("kept"));
+      QCOMPARE(f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(i))->title(), QString("kept"));
     }
     for (int byte = 5; byte <= 8; ++byte) QCOMPARE(f.cell(byte), f.cell(byte, 1));
     QVERIFY(!f.window->state().recordModified);

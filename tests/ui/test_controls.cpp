@@ -1,7 +1,12 @@
 // The thin controls: which keys and buttons the input hook reports, and long values that do
 // not fit their box or caption but are still shown whole in the tooltip.
+#include <QCheckBox>
+#include <QGuiApplication>
 #include <QHelpEvent>
+#include <QImage>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -21,6 +26,43 @@ QString toolTipShown(QWidget* widget) {
   QApplication::sendEvent(widget, &help);
   return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
+
+}  // namespace
+
+namespace {
+
+// A window holding a flag frame laid out as the main window's are: boxes from y = 14 down.
+struct FrameWindow {
+  QWidget window;
+  tolvane::ui::TitleFrame* frame = new tolvane::ui::TitleFrame(&window);
+  QCheckBox* first = nullptr;
+  int firstPaints = 0;
+
+  FrameWindow() {
+    window.resize(120, 90);
+    frame->setGeometry(4, 4, 100, 80);
+    for (int i = 0; i < 3; ++i) {
+      auto* box = new QCheckBox(QStringLiteral("Box %1").arg(i), frame);
+      box->setGeometry(3, 14 + 19 * i, 90, 19);
+      if (i == 0) first = box;
+    }
+  }
+  // What the screen shows now: the window system's copy, not a fresh rendering.
+  QImage shown() {
+    QCoreApplication::processEvents();
+    return window.screen()->grabWindow(window.winId()).toImage();
+  }
+};
+
+class PaintCounter : public QObject {
+ public:
+  int* count;
+  explicit PaintCounter(int* c) : count(c) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++*count;
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -99,6 +141,42 @@ class ControlsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(tolvane::ui::textFits(box), text.size() < 10);
     QCOMPARE(toolTipShown(box), shown);
+  }
+
+  // A frame's title changes redraw only what they must, and the screen then shows exactly
+  // what a frame that had the last title from the start shows.
+  void titleChangeLeavesNoTrace_data() {
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<bool>("boxesRedrawn");
+    QTest::newRow("shorter") << QStringList{"168", "7"} << false;
+    QTest::newRow("longer") << QStringList{"7", "255"} << false;
+    QTest::newRow("digits in turn") << QStringList{"0", "64", "128", "9"} << false;
+    QTest::newRow("text, then digits") << QStringList{"12", "gy_,", "13"} << true;
+    QTest::newRow("to no title") << QStringList{"12", ""} << true;
+    QTest::newRow("from no title") << QStringList{"", "12"} << true;
+  }
+  void titleChangeLeavesNoTrace() {
+    QFETCH(QStringList, titles);
+    QFETCH(bool, boxesRedrawn);
+    FrameWindow changed;
+    changed.frame->setTitle(QStringLiteral("99"));
+    changed.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&changed.window));
+    changed.shown();
+    PaintCounter counter(&changed.firstPaints);
+    changed.first->installEventFilter(&counter);
+    for (const QString& title : titles) {
+      changed.frame->setTitle(title);
+      changed.shown();
+    }
+    QCOMPARE(changed.frame->title(), titles.last());
+    QCOMPARE(changed.firstPaints > 0, boxesRedrawn);
+
+    FrameWindow fresh;
+    fresh.frame->setTitle(titles.last());
+    fresh.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh.window));
+    QCOMPARE(changed.shown(), fresh.shown());
   }
 
   void longCaptionIsCutShortButKeptWhole() {
