@@ -3,6 +3,13 @@
 #include <QAbstractItemModel>
 #include <QBrush>
 #include <QColor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPixmap>
+#include <QRegion>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -14,6 +21,51 @@
 
 using namespace tolvane;
 using tolvane::ui::ByteGrid;
+
+namespace {
+
+// Gathers the region a widget is asked to paint.
+class PaintedRegion : public QObject {
+ public:
+  QRegion region;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
+// A shown grid filled the way a load fills it, with rows of other labels and bytes.
+struct ShownGrid {
+  QWidget window;
+  ByteGrid* grid = new ByteGrid(&window);
+  explicit ShownGrid(int seed) {
+    // The main window's size and column widths: the label column is on view.
+    window.resize(172, 175);
+    grid->setGeometry(0, 0, 172, 175);
+    for (int column = 0; column < record::kGridColumns; ++column) {
+      grid->setColWidthTwips(column, record::kColumnWidthsTwips[column]);
+    }
+    for (int row = 1; row < record::kGridRows; ++row) {
+      grid->setTextMatrix(row, record::kPositionColumn, QString::number(row - 1));
+      grid->setTextMatrix(row, record::kLabelColumn, QStringLiteral("Byte %1").arg(row));
+      grid->setTextMatrix(row, record::kByteNumberColumn, QString::number(row));
+    }
+    fill(seed);
+  }
+  void fill(int seed) {
+    const ByteGrid::Batch batch(grid);
+    for (int row = 1; row < record::kGridRows; ++row) {
+      grid->setTextMatrix(row, record::kLoadedColumn, QString::number((row * seed) % 256));
+      grid->setTextMatrix(row, record::kValueColumn, QString::number((row * seed + 1) % 256));
+    }
+  }
+  QImage shown() {
+    QCoreApplication::processEvents();
+    return window.screen()->grabWindow(window.winId()).toImage();
+  }
+};
+
+}  // namespace
 
 class GridUpdatesTest : public QObject {
   Q_OBJECT
@@ -99,6 +151,57 @@ class GridUpdatesTest : public QObject {
       grid.setTextMatrix(rows.first(), column, QString::number(rows.first()));
     }
     QCOMPARE(views.size(), 1);
+  }
+
+  // A load redraws the loaded and value cells it changed, not the label and position cells
+  // nor the grid's cells hidden under the fixed columns, and the screen then shows what a grid
+  // loaded that way from the start shows, wherever it is scrolled.
+  void loadRedrawsOnlyItsCells_data() {
+    QTest::addColumn<int>("topRow");
+    QTest::addColumn<int>("sideways");
+    QTest::newRow("top") << 1 << 0;
+    QTest::newRow("scrolled down") << 90 << 0;
+    QTest::newRow("at the end") << 168 << 0;
+    QTest::newRow("scrolled sideways") << 40 << 20;
+  }
+  void loadRedrawsOnlyItsCells() {
+    QFETCH(int, topRow);
+    QFETCH(int, sideways);
+    ShownGrid changed(7);
+    changed.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&changed.window));
+    auto place = [&](ShownGrid& g) {
+      g.grid->setTopRow(topRow);
+      g.grid->horizontalScrollBar()->setValue(sideways);
+    };
+    place(changed);
+    changed.shown();
+    auto* fixed = changed.grid->findChild<QTableView*>(QStringLiteral("G1FixedColumns"));
+    QVERIFY(fixed);
+    PaintedRegion main;
+    PaintedRegion beside;
+    changed.grid->viewport()->installEventFilter(&main);
+    fixed->viewport()->installEventFilter(&beside);
+    changed.fill(11);
+    const QImage after = changed.shown();
+
+    auto columnArea = [](QTableView* view, int column) {
+      return QRect(view->columnViewportPosition(column), 0, view->columnWidth(column),
+                   view->viewport()->height());
+    };
+    QVERIFY(!main.region.isEmpty());
+    QVERIFY(!main.region.intersects(columnArea(changed.grid, record::kLabelColumn)));
+    const int fixedWidth = changed.grid->columnWidth(record::kPositionColumn) +
+                           changed.grid->columnWidth(record::kLoadedColumn);
+    QVERIFY(!main.region.intersects(QRect(0, 0, fixedWidth, changed.grid->height())));
+    QVERIFY(!beside.region.isEmpty());
+    QVERIFY(!beside.region.intersects(columnArea(fixed, record::kPositionColumn)));
+
+    ShownGrid fresh(11);
+    fresh.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh.window));
+    place(fresh);
+    QCOMPARE(after, fresh.shown());
   }
 
   // The grid reads each value cell once, when it is written, and answers from that reading
