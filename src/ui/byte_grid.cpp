@@ -86,10 +86,11 @@ QRect blockRect(const QTableView& view, const QModelIndex& topLeft,
   return QRect(left, top, right - left, bottom - top).intersected(view.viewport()->rect());
 }
 
-// Whether a change report covers more than one cell and can be redrawn as a block. Item views
-// redraw their whole viewport for such a report: the label and position cells a load never
-// changes, and in the grid the cells under the fixed columns, which nobody sees. A screen
-// reader is told of the change by the view's own handling, so that stays while one listens.
+// Whether a change report covers more than one cell and can be redrawn as exactly its block.
+// The item views' own handling redraws a block one pixel wider, which reaches into the next
+// column: a load's report of the loaded and value cells then redraws every label cell on
+// view, and in the grid the loaded cells hidden under the fixed columns too. A screen reader is
+// told of the change by the view's own handling, so that stays while one listens.
 bool blockChange(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
   return topLeft != bottomRight && !QAccessible::isActive();
 }
