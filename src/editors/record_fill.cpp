@@ -24,6 +24,17 @@ QString character(std::uint8_t byte) {
   return QString::fromUcs4(&c, 1);
 }
 
+// Shows a text in a box. QLineEdit lays the text out again even when it is the text it shows,
+// so a box already showing it as setText would leave it (not being edited, the cursor at the
+// end, nothing selected) is left alone: a pick then redoes only the boxes that change.
+void showText(QLineEdit* box, const QString& text) {
+  if (box->text() == text && !box->hasFocus() && !box->isModified() && !box->hasSelectedText() &&
+      box->cursorPosition() == text.size()) {
+    return;
+  }
+  box->setText(text);
+}
+
 }  // namespace
 
 QString codeInGrid(const WindowControls& c) {
@@ -41,7 +52,7 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
   state.filling = true;
   ui::ByteGrid* grid = c.G1;
 
-  c.Text5->setText(codeInGrid(c));
+  showText(c.Text5, codeInGrid(c));
 
   // Flag boxes from bytes 5 to 8, highest box first. Each box is set straight to its bit, so
   // that only a box whose state really changes raises its reaction (and is redrawn: setting a
@@ -62,8 +73,8 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
   showFlags(8, c.Check4.data(), 6);
 
   // Year and crew; the crew box shows both bytes, of which only byte 11 is ever written.
-  c.Text8->setText(padded(cellValue(grid, 10) * 256 + cellValue(grid, 9)));
-  c.Text7->setText(padded(cellValue(grid, 12) * 256 + cellValue(grid, 11)));
+  showText(c.Text8, padded(cellValue(grid, 10) * 256 + cellValue(grid, 9)));
+  showText(c.Text7, padded(cellValue(grid, 12) * 256 + cellValue(grid, 11)));
 
   // Performance figures: unsigned 32-bit little-endian.
   for (int i = 0; i < 15; ++i) {
@@ -71,10 +82,10 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
     const double value = cellValue(grid, first) + 256.0 * cellValue(grid, first + 1) +
                          65536.0 * cellValue(grid, first + 2) +
                          16777216.0 * cellValue(grid, first + 3);
-    c.Text3[i]->setText(padded(value));
+    showText(c.Text3[i], padded(value));
   }
   // Gun-group count, exactly as the cell holds it.
-  c.Text6->setText(grid->textMatrix(85, kValueColumn));
+  showText(c.Text6, grid->textMatrix(85, kValueColumn));
 
   // Distance and speed captions.
   for (int i = 8; i <= 14; ++i) c.Label9[i]->setCaption(lengthCaption(c.Text3[i]->text()));

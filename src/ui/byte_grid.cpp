@@ -171,7 +171,7 @@ const QString& ByteGridModel::text(int row, int column) const {
 bool ByteGridModel::setText(int row, int column, const QString& text) {
   QString& cell = cells_[row * columns_ + column];
   if (cell == text) return false;
-  const QString before = cell;
+  const QString before = column == kValueColumn ? cell : QString();
   cell = text;
   if (column == kValueColumn) valueBytes_[static_cast<std::size_t>(row)] = parsedByte(text);
   if (column == kLoadedColumn) loadedBytes_[static_cast<std::size_t>(row)] = parsedByte(text);
@@ -182,7 +182,6 @@ bool ByteGridModel::setText(int row, int column, const QString& text) {
   const int last = isFixedColumn(column) ? kValueColumn : column;
   reportChanged(row, column, row, last);
   if (column == kValueColumn) emit valueTextChanged(row, before, text);
-  emit cellTextChanged(row, column, before, text);
   return true;
 }
 

@@ -37,15 +37,13 @@ class ByteGridModel : public QAbstractTableModel {
   std::optional<std::uint8_t> byte(int row, int column) const;
 
   // Between these, writes report their cells' change to the views once, at the end, as one
-  // block of rows (a load writes all 168 rows). Each write still raises cellTextChanged at
-  // once. Batches nest; the outermost end reports.
+  // block of rows (a load writes all 168 rows). Each write to a value cell still raises
+  // valueTextChanged at once. Batches nest; the outermost end reports.
   void beginBatch();
   void endBatch();
 
  signals:
-  // A cell's text changed (raised after the change, with the text it had before).
-  void cellTextChanged(int row, int column, const QString& before, const QString& after);
-  // A value cell's text changed (raised just before cellTextChanged for the same change).
+  // A value cell's text changed (raised after the change, with the text it had before).
   void valueTextChanged(int row, const QString& before, const QString& after);
 
  private:

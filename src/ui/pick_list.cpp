@@ -1,13 +1,61 @@
 #include "ui/pick_list.h"
 
+#include <QEvent>
+#include <QFont>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 namespace tolvane::ui {
+namespace {
+
+// The list asks an entry's size each time it scrolls to it or redraws its highlight, and the
+// style lays the entry's text out for every answer. Entries are one line of text, so the
+// answer is kept per text and font; an entry with an icon, a check box, a font or a size of
+// its own is asked afresh every time.
+class EntrySizes : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    for (const int role :
+         {Qt::DecorationRole, Qt::CheckStateRole, Qt::FontRole, Qt::SizeHintRole}) {
+      if (index.data(role).isValid()) return QStyledItemDelegate::sizeHint(option, index);
+    }
+    if (option.font != font_) {
+      sizes_.clear();
+      font_ = option.font;
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const auto known = sizes_.constFind(text);
+    if (known != sizes_.constEnd()) return *known;
+    const QSize size = QStyledItemDelegate::sizeHint(option, index);
+    sizes_.insert(text, size);
+    return size;
+  }
+
+  void forget() { sizes_.clear(); }
+
+ private:
+  mutable QFont font_;
+  mutable QHash<QString, QSize> sizes_;
+};
+
+}  // namespace
 
 PickList::PickList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setItemDelegate(new EntrySizes(this));
+}
+
+void PickList::changeEvent(QEvent* event) {
+  // A new style or font may size the same text differently.
+  if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
+    if (auto* sizes = dynamic_cast<EntrySizes*>(itemDelegate())) sizes->forget();
+  }
+  QListWidget::changeEvent(event);
 }
 
 int PickList::selectedRow() const {
