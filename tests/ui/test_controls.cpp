@@ -12,6 +12,7 @@
 #include <QToolTip>
 
 #include "ui/controls.h"
+#include "ui/pick_list.h"
 
 using tolvane::ui::CaptionLabel;
 using tolvane::ui::InputHook;
@@ -177,6 +178,47 @@ class ControlsTest : public QObject {
     fresh.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fresh.window));
     QCOMPARE(changed.shown(), fresh.shown());
+  }
+
+  // The aircraft list keeps the sizes of its entries; a new font or a renamed entry must
+  // still give each entry the place a fresh list gives it.
+  void listEntriesKeepTheirPlace_data() {
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<QString>("renamed");
+    QTest::newRow("larger font") << 20 << QString();
+    QTest::newRow("smaller font") << 6 << QString();
+    QTest::newRow("longer name") << 0 << QStringLiteral("Messerschmitt Bf 109 G-6/R6 Kanonenboot");
+    QTest::newRow("a name another entry has") << 0 << QStringLiteral("B-24D");
+  }
+  void listEntriesKeepTheirPlace() {
+    QFETCH(int, pointSize);
+    QFETCH(QString, renamed);
+    const QStringList names{"Spitfire", "B-24D", "Fw 190A", "P-51B Mustang"};
+    auto makeList = [&](tolvane::ui::PickList& list) {
+      list.resize(160, 120);
+      list.addItems(names);
+      list.show();
+    };
+    tolvane::ui::PickList changed;
+    makeList(changed);
+    QVERIFY(QTest::qWaitForWindowExposed(&changed));
+    changed.showPicked(2);  // asks the sizes once
+    QFont font = changed.font();
+    if (pointSize > 0) {
+      font.setPointSize(pointSize);
+      changed.setFont(font);
+    }
+    if (!renamed.isEmpty()) changed.item(0)->setText(renamed);
+    changed.showPicked(3);
+
+    tolvane::ui::PickList fresh;
+    fresh.setFont(font);
+    makeList(fresh);
+    if (!renamed.isEmpty()) fresh.item(0)->setText(renamed);
+    fresh.showPicked(3);
+    for (int row = 0; row < names.size(); ++row) {
+      QCOMPARE(changed.visualItemRect(changed.item(row)), fresh.visualItemRect(fresh.item(row)));
+    }
   }
 
   void longCaptionIsCutShortButKeptWhole() {
