@@ -8,7 +8,6 @@
 namespace tolvane::ui {
 
 DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
-  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   model_->setReadOnly(true);
   // The model is not asked for any folder until the tree is first shown (see showEvent):
   // its first lookup starts its reading thread and file watcher, which costs start-up time
@@ -41,6 +40,9 @@ void DirList::keepPathInView() {
 void DirList::showEvent(QShowEvent* event) {
   if (!started_) {
     started_ = true;
+    // The filter is set here too: a new filter makes the model sort, which looks up the
+    // current folder and its icon (the icon theme and the image format plugins) at once.
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QDir::rootPath());
     if (!path_.isEmpty()) showPath();
   }
