@@ -24,10 +24,11 @@ int main(int argc, char** argv) {
     if (phases)
       std::fprintf(stderr, "%s: %.1f ms\n", name, (monotonicNanoseconds() - started) / 1e6);
   };
-  const tolvane::app::FontPrefetch fonts;
+  tolvane::app::FontPrefetch fonts;
   QApplication application(argc, argv);
   QApplication::setApplicationName("Tolvane");
   phase("application made");
+  fonts.finish();
   const bool pickAndSave = argc > 1 && std::strcmp(argv[1], "pick-save") == 0;
   tolvane::app::MainWindow window;
   phase("window made");

@@ -6,8 +6,12 @@ namespace tolvane::app {
 
 FontPrefetch::FontPrefetch() : thread_([] { FcInit(); }) {}
 
-FontPrefetch::~FontPrefetch() {
+void FontPrefetch::finish() {
   if (thread_.joinable()) thread_.join();
+}
+
+FontPrefetch::~FontPrefetch() {
+  finish();
 }
 
 }  // namespace tolvane::app

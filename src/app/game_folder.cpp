@@ -272,8 +272,9 @@ int run(int& argc, char** argv) {
   if (line.exit && !line.mayHoldQtOptions) return answerOnTerminal(line, arguments);
 
   // The window will lay out text: fontconfig reads its configuration meanwhile.
-  const FontPrefetch fonts;
+  FontPrefetch fonts;
   QApplication application(argc, argv);
+  fonts.finish();
   if (line.exit) {
     // The application has taken its own options out; what is left must be ours.
     line = parseCommandLine(QApplication::arguments(), current);
