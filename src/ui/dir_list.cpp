@@ -7,21 +7,25 @@
 
 namespace tolvane::ui {
 
-DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
-  model_->setReadOnly(true);
-  // The model is not asked for any folder until the tree is first shown (see showEvent):
-  // its first lookup starts its reading thread and file watcher, which costs start-up time
-  // for a tree that sits in a panel most sessions never open.
-  // The header is hidden before the model is set, so that it never measures its sections.
+DirList::DirList(QWidget* parent) : QTreeView(parent) {
+  // The model is made when the tree is first shown (see start): even unused, a file system
+  // model costs start-up time and memory for a tree that sits in a panel most sessions never
+  // open. The header is hidden before any model is set, so that it never measures sections.
   header()->hide();
-  setModel(model_);
-  for (int column = 1; column < model_->columnCount(); ++column) hideColumn(column);
   setIndentation(10);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   // Dragging the scroll bar is the user taking over too.
   connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
           [this] { followPath_ = false; });
+}
+
+void DirList::start() {
+  model_ = new QFileSystemModel(this);
+  model_->setReadOnly(true);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  setModel(model_);
+  for (int column = 1; column < model_->columnCount(); ++column) hideColumn(column);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { onCurrentChanged(current); });
   // The model reads and sorts folders in the background, so rows arrive and move after the
@@ -29,23 +33,18 @@ DirList::DirList(QWidget* parent) : QTreeView(parent), model_(new QFileSystemMod
   connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { keepPathInView(); });
   connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { keepPathInView(); });
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { keepPathInView(); });
+  model_->setRootPath(QDir::rootPath());
+  if (!path_.isEmpty()) showPath();
 }
 
 void DirList::keepPathInView() {
-  if (!followPath_) return;
+  if (!followPath_ || !model_) return;
   const QModelIndex index = model_->index(path_);
   if (index.isValid()) scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void DirList::showEvent(QShowEvent* event) {
-  if (!started_) {
-    started_ = true;
-    // The filter is set here too: a new filter makes the model sort, which looks up the
-    // current folder and its icon (the icon theme and the image format plugins) at once.
-    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    model_->setRootPath(QDir::rootPath());
-    if (!path_.isEmpty()) showPath();
-  }
+  if (!model_) start();
   QTreeView::showEvent(event);
   keepPathInView();
 }
@@ -72,7 +71,7 @@ void DirList::setPath(const QString& path) {
   // The path is taken at once, so that making the folder current reports nothing twice.
   path_ = clean;
   // A tree that was never shown opens down to the folder when it is first shown.
-  if (started_) showPath();
+  if (model_) showPath();
   // The model may not know the folder yet (or it may be gone); the path still follows.
   if (changed) emit pathChanged(path_);
 }

@@ -34,10 +34,11 @@ class DirList : public QTreeView {
   void keepPathInView();
   // Makes the path's folder current in the tree and opens the tree down to it.
   void showPath();
-  QFileSystemModel* model_;
+  // Makes the model and puts it to work; the tree has none until it is first shown.
+  void start();
+  QFileSystemModel* model_ = nullptr;
   QString path_;
   bool followPath_ = true;  // scroll the chosen folder into view as the tree fills
-  bool started_ = false;    // whether the tree was shown and its model put to work
 };
 
 }  // namespace tolvane::ui
