@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/font_prefetch.h"
 #include "app/main_window.h"
 #include "app/record_session.h"
+#include "app/startup_prefetch.h"
 #include "idle_probe.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Tolvane");
   phase("application made");
   fonts.finish();
+  const tolvane::app::ImageFormatsPrefetch images;
   const bool pickAndSave = argc > 1 && std::strcmp(argv[1], "pick-save") == 0;
   tolvane::app::MainWindow window;
   phase("window made");

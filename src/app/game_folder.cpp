@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <system_error>
 
-#include "app/font_prefetch.h"
 #include "app/main_window.h"
+#include "app/startup_prefetch.h"
 #include "record/record_file.h"
 #include "script/native_path.h"
 #include "ui/prompter.h"
@@ -275,6 +275,7 @@ int run(int& argc, char** argv) {
   FontPrefetch fonts;
   QApplication application(argc, argv);
   fonts.finish();
+  const ImageFormatsPrefetch images;
   if (line.exit) {
     // The application has taken its own options out; what is left must be ours.
     line = parseCommandLine(QApplication::arguments(), current);
