@@ -54,10 +54,20 @@ void CaptionLabel::setCaption(const QString& caption) {
 
 bool CaptionLabel::captionFits() const {
   const int available = contentsRect().width() - 2 * margin() - std::max(0, indent());
-  return fontMetrics().horizontalAdvance(text()) <= available;
+  // Asked at every redraw: the text is measured again only when it or the room changed.
+  if (!fitKnown_ || fitAvailable_ != available || fitText_ != text()) {
+    fitText_ = text();
+    fitAvailable_ = available;
+    fits_ = fontMetrics().horizontalAdvance(fitText_) <= available;
+    fitKnown_ = true;
+  }
+  return fits_;
 }
 
 bool CaptionLabel::event(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+    fitKnown_ = false;
+  }
   if (event->type() == QEvent::ToolTip && !captionFits()) {
     const auto* help = static_cast<QHelpEvent*>(event);
     QToolTip::showText(help->globalPos(), withOwnTip(text(), toolTip()), this);

@@ -32,6 +32,13 @@ class CaptionLabel : public QLabel {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // The last answer of captionFits(), for the text and room it was given for.
+  mutable QString fitText_;
+  mutable int fitAvailable_ = 0;
+  mutable bool fits_ = true;
+  mutable bool fitKnown_ = false;
 };
 
 // A frame whose title is a value that changes often (a flag byte). A new title on a QGroupBox

@@ -244,6 +244,18 @@ class ControlsTest : public QObject {
     label->setCaption(longCaption);
     QCOMPARE(changes.size(), 2);
     QCOMPARE(changes[1][0].toString(), longCaption);
+
+    // The answer follows the room and the font, not only the caption.
+    label->setCaption(QStringLiteral(" 5.12 kph"));
+    QVERIFY(label->captionFits());
+    label->resize(12, 20);
+    QVERIFY(!label->captionFits());
+    label->resize(64, 20);
+    QVERIFY(label->captionFits());
+    QFont large = label->font();
+    large.setPointSize(large.pointSize() * 3);
+    label->setFont(large);
+    QVERIFY(!label->captionFits());
   }
 };
 
