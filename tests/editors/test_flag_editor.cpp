@@ -2,6 +2,7 @@
 // without a box, and what a load of the flag bytes leaves behind.
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMap>
 #include <QTest>
 
 #include "record/layout.h"
@@ -25,6 +26,16 @@ QString checkedBoxes(const Fixture& f, int byte) {
   }
   return checked.join(',');
 }
+
+// Counts the paint events of the widgets it watches.
+class PaintCount : public QObject {
+ public:
+  QMap<QObject*, int> paints;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints[watched];
+    return false;
+  }
+};
 
 void click(QCheckBox* b) {
   QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
@@ -165,6 +176,44 @@ class FlagEditorTest : public QObject {
     }
     for (int byte = 5; byte <= 8; ++byte) QCOMPARE(f.cell(byte), f.cell(byte, 1));
     QVERIFY(!f.window->state().recordModified);
+  }
+
+  // A pick redraws the flag boxes whose state it changes and no other: a box set to the
+  // state it shows is not redrawn, and neither is a box under a frame's new title.
+  void pickRedrawsOnlyChangedBoxes_data() {
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::newRow("one bit more") << 5 << 4 << 5;
+    QTest::newRow("same bits, new title elsewhere") << 6 << 33 << 33;
+    QTest::newRow("all bits turn") << 7 << 85 << 170;
+    QTest::newRow("armour, high bits differ") << 8 << 16 << 16 + 64;
+  }
+  void pickRedrawsOnlyChangedBoxes() {
+    QFETCH(int, byte);
+    QFETCH(int, before);
+    QFETCH(int, after);
+    Fixture f;
+    f.setRecordBytes(3, byte, {before});
+    f.setRecordBytes(4, byte, {after});
+    f.pick(3);
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QCoreApplication::processEvents();
+    auto* frame = f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4));
+    const QString titleBefore = frame->title();
+    PaintCount count;
+    const int boxes = byte == 8 ? 6 : 8;
+    for (int i = 0; i < boxes; ++i) box(f, byte, i)->installEventFilter(&count);
+    f.pick(4);
+    QCoreApplication::processEvents();
+    for (int i = 0; i < boxes; ++i) {
+      const bool changed = ((before ^ after) >> i) & 1;
+      QCOMPARE(count.paints.value(box(f, byte, i)) > 0, changed);
+    }
+    // The title is the byte as last rebuilt by a box's reaction: a pick that turns no box
+    // leaves it as it was.
+    const bool boxTurned = ((before ^ after) & ((1 << boxes) - 1)) != 0;
+    QCOMPARE(frame->title(), boxTurned ? QString::number(after) : titleBefore);
   }
 
   // Bits 6 and 7 come from the value cell; a cell that is no byte contributes none.
