@@ -2,7 +2,6 @@
 // without a box, and what a load of the flag bytes leaves behind.
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QMap>
 #include <QTest>
 
 #include "record/layout.h"
@@ -26,16 +25,6 @@ QString checkedBoxes(const Fixture& f, int byte) {
   }
   return checked.join(',');
 }
-
-// Counts the paint events of the widgets it watches.
-class PaintCount : public QObject {
- public:
-  QMap<QObject*, int> paints;
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints[watched];
-    return false;
-  }
-};
 
 void click(QCheckBox* b) {
   QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
@@ -201,14 +190,14 @@ class FlagEditorTest : public QObject {
     QCoreApplication::processEvents();
     auto* frame = f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4));
     const QString titleBefore = frame->title();
-    PaintCount count;
+    test::PaintWatch count;
     const int boxes = byte == 8 ? 6 : 8;
-    for (int i = 0; i < boxes; ++i) box(f, byte, i)->installEventFilter(&count);
+    for (int i = 0; i < boxes; ++i) count.watch(box(f, byte, i));
     f.pick(4);
     QCoreApplication::processEvents();
     for (int i = 0; i < boxes; ++i) {
       const bool changed = ((before ^ after) >> i) & 1;
-      QCOMPARE(count.paints.value(box(f, byte, i)) > 0, changed);
+      QCOMPARE(count.paints(box(f, byte, i)) > 0, changed);
     }
     // The title is the byte as last rebuilt by a box's reaction: a pick that turns no box
     // leaves it as it was.

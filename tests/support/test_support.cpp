@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QListWidget>
+#include <QPaintEvent>
 #include <QTest>
 
 #include "editors/value_mark.h"
@@ -125,6 +126,14 @@ QString Fixture::cell(int row, int column) const {
 
 void Fixture::setCell(int row, int column, const QString& text) {
   window->controls().G1->setTextMatrix(row, column, text);
+}
+
+bool PaintWatch::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Paint) {
+    ++paints_[watched];
+    regions_[watched] += static_cast<QPaintEvent*>(event)->region();
+  }
+  return false;
 }
 
 }  // namespace tolvane::test

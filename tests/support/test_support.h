@@ -5,7 +5,10 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QHash>
 #include <QLineEdit>
+#include <QObject>
+#include <QRegion>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -62,6 +65,22 @@ bool noteShown(const QLineEdit* box, const QString& savedAs);
 
 // The generated file as a QByteArray.
 QByteArray demoBytes();
+
+// Records the paint events of the widgets it watches: how many each had and the region it was
+// asked to paint, so that a test can tell what a change redrew.
+class PaintWatch : public QObject {
+ public:
+  void watch(QWidget* widget) { widget->installEventFilter(this); }
+  int paints(const QObject* widget) const { return paints_.value(widget); }
+  QRegion region(const QObject* widget) const { return regions_.value(widget); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QHash<const QObject*, int> paints_;
+  QHash<const QObject*, QRegion> regions_;
+};
 
 // A window over a DataFolder, with a recording prompter, shown so that the grid scrolls.
 struct Fixture {

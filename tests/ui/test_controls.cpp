@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolTip>
 
+#include "support/test_support.h"
 #include "ui/controls.h"
 #include "ui/pick_list.h"
 
@@ -37,7 +38,6 @@ struct FrameWindow {
   QWidget window;
   tolvane::ui::TitleFrame* frame = new tolvane::ui::TitleFrame(&window);
   QCheckBox* first = nullptr;
-  int firstPaints = 0;
 
   FrameWindow() {
     window.resize(120, 90);
@@ -52,16 +52,6 @@ struct FrameWindow {
   QImage shown() {
     QCoreApplication::processEvents();
     return window.screen()->grabWindow(window.winId()).toImage();
-  }
-};
-
-class PaintCounter : public QObject {
- public:
-  int* count;
-  explicit PaintCounter(int* c) : count(c) {}
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++*count;
-    return false;
   }
 };
 
@@ -164,14 +154,14 @@ class ControlsTest : public QObject {
     changed.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&changed.window));
     changed.shown();
-    PaintCounter counter(&changed.firstPaints);
-    changed.first->installEventFilter(&counter);
+    tolvane::test::PaintWatch paints;
+    paints.watch(changed.first);
     for (const QString& title : titles) {
       changed.frame->setTitle(title);
       changed.shown();
     }
     QCOMPARE(changed.frame->title(), titles.last());
-    QCOMPARE(changed.firstPaints > 0, boxesRedrawn);
+    QCOMPARE(paints.paints(changed.first) > 0, boxesRedrawn);
 
     FrameWindow fresh;
     fresh.frame->setTitle(titles.last());

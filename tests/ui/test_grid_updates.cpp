@@ -5,7 +5,6 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPaintEvent>
 #include <QPixmap>
 #include <QRegion>
 #include <QScreen>
@@ -17,22 +16,13 @@
 
 #include "record/layout.h"
 #include "record/numbers.h"
+#include "support/test_support.h"
 #include "ui/byte_grid.h"
 
 using namespace tolvane;
 using tolvane::ui::ByteGrid;
 
 namespace {
-
-// Gathers the region a widget is asked to paint.
-class PaintedRegion : public QObject {
- public:
-  QRegion region;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
-    return false;
-  }
-};
 
 // A shown grid filled the way a load fills it, with rows of other labels and bytes.
 struct ShownGrid {
@@ -178,24 +168,25 @@ class GridUpdatesTest : public QObject {
     changed.shown();
     auto* fixed = changed.grid->findChild<QTableView*>(QStringLiteral("G1FixedColumns"));
     QVERIFY(fixed);
-    PaintedRegion main;
-    PaintedRegion beside;
-    changed.grid->viewport()->installEventFilter(&main);
-    fixed->viewport()->installEventFilter(&beside);
+    test::PaintWatch paints;
+    paints.watch(changed.grid->viewport());
+    paints.watch(fixed->viewport());
     changed.fill(11);
     const QImage after = changed.shown();
+    const QRegion main = paints.region(changed.grid->viewport());
+    const QRegion beside = paints.region(fixed->viewport());
 
     auto columnArea = [](QTableView* view, int column) {
       return QRect(view->columnViewportPosition(column), 0, view->columnWidth(column),
                    view->viewport()->height());
     };
-    QVERIFY(!main.region.isEmpty());
-    QVERIFY(!main.region.intersects(columnArea(changed.grid, record::kLabelColumn)));
+    QVERIFY(!main.isEmpty());
+    QVERIFY(!main.intersects(columnArea(changed.grid, record::kLabelColumn)));
     const int fixedWidth = changed.grid->columnWidth(record::kPositionColumn) +
                            changed.grid->columnWidth(record::kLoadedColumn);
-    QVERIFY(!main.region.intersects(QRect(0, 0, fixedWidth, changed.grid->height())));
-    QVERIFY(!beside.region.isEmpty());
-    QVERIFY(!beside.region.intersects(columnArea(fixed, record::kPositionColumn)));
+    QVERIFY(!main.intersects(QRect(0, 0, fixedWidth, changed.grid->height())));
+    QVERIFY(!beside.isEmpty());
+    QVERIFY(!beside.intersects(columnArea(fixed, record::kPositionColumn)));
 
     ShownGrid fresh(11);
     fresh.window.show();
