@@ -48,26 +48,16 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
   tolvane=$1 here=$2 work=$3
   fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
-  window() {  # waits for a visible window with this exact title; prints its id
-    local wid=""
-    for _ in $(seq 100); do
-      wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
-      [ -n "$wid" ] && break
-      sleep 0.1
-    done
-    echo "$wid"
-  }
+  . "$here/x_helpers.sh"
   wait_for_file() {
     for _ in $(seq 100); do [ -e "$1" ] && return 0; sleep 0.1; done
     return 1
   }
   close_and_wait() {
     python3 "$here/x_close.py" "$1"
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2>/dev/null && fail "tolvane did not end after its window was closed"
+    wait_ended "$pid" || fail "tolvane did not end after its window was closed"
     wait "$pid"
   }
-  # Picks the first aircraft in the list and clicks "Save planes.dat" (window coordinates).
   # Picks the first aircraft, types a Max speed ($2) into its box and saves: a save without an
   # edit writes nothing (and makes no backup).
   pick_and_save() {

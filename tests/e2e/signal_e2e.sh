@@ -6,6 +6,7 @@
 set -euo pipefail
 tolvane=$1
 generator=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$generator" "$work" >/dev/null
@@ -18,14 +19,10 @@ export XDG_CONFIG_HOME="$work/config"
 # that resets when its last client leaves refuses the next connection for a moment).
 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
+  . "$1/x_helpers.sh"
   run() {  # $1: signal, $2: whether to type an edit first
     "$0" & pid=$!
-    wid=""
-    for _ in $(seq 100); do
-      wid=$(xdotool search --onlyvisible --name "^Tolvane$" 2>/dev/null | head -n 1 || true)
-      [ -n "$wid" ] && break
-      sleep 0.1
-    done
+    wid=$(window Tolvane)
     if [ -z "$wid" ]; then echo "FAIL: no window titled Tolvane appeared"; kill "$pid"; exit 1; fi
     sleep 0.3
     # The first entry of the aircraft list (P-38H), then the Max speed box (Text3(3)).
@@ -39,14 +36,13 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
       sleep 0.3
     fi
     kill -"$1" "$pid"
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then echo "FAIL: tolvane did not end on SIG$1"; kill -9 "$pid"; exit 1; fi
+    if ! wait_ended "$pid"; then echo "FAIL: tolvane did not end on SIG$1"; kill -9 "$pid"; exit 1; fi
     wait "$pid" || true
   }
   run TERM edit
   cp planes.dat after-term.dat
   run HUP none
-' "$tolvane"
+' "$tolvane" "$here"
 
 python3 - <<'PY'
 import sys

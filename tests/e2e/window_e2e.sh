@@ -19,24 +19,16 @@ export QT_QPA_PLATFORM=xcb
 # that resets when its last client leaves refuses the next connection for a moment).
 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
+  . "$2/x_helpers.sh"
   "$1" & pid=$!
-  wid=""
-  for _ in $(seq 100); do
-    wid=$(xdotool search --onlyvisible --name "^Tolvane$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
+  wid=$(window Tolvane)
   if [ -z "$wid" ]; then
     echo "FAIL: no window titled Tolvane appeared"
     kill "$pid" 2>/dev/null; exit 1
   fi
   echo "window $wid appeared"
   python3 "$2/x_close.py" "$wid"
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
+  if ! wait_ended "$pid"; then
     echo "FAIL: tolvane did not end after its window was closed"
     kill "$pid"; exit 1
   fi
