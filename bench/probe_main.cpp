@@ -24,12 +24,12 @@ int main(int argc, char** argv) {
     if (phases)
       std::fprintf(stderr, "%s: %.1f ms\n", name, (monotonicNanoseconds() - started) / 1e6);
   };
-  tolvane::app::FontPrefetch fonts;
+  tolvane::app::StartupWork fonts(tolvane::app::readFontConfiguration);
   QApplication application(argc, argv);
   QApplication::setApplicationName("Tolvane");
   phase("application made");
   fonts.finish();
-  const tolvane::app::ImageFormatsPrefetch images;
+  const tolvane::app::StartupWork images(tolvane::app::loadImageFormatPlugins);
   const bool pickAndSave = argc > 1 && std::strcmp(argv[1], "pick-save") == 0;
   tolvane::app::MainWindow window;
   phase("window made");

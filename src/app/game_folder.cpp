@@ -272,10 +272,10 @@ int run(int& argc, char** argv) {
   if (line.exit && !line.mayHoldQtOptions) return answerOnTerminal(line, arguments);
 
   // The window will lay out text: fontconfig reads its configuration meanwhile.
-  FontPrefetch fonts;
+  StartupWork fonts(readFontConfiguration);
   QApplication application(argc, argv);
   fonts.finish();
-  const ImageFormatsPrefetch images;
+  const StartupWork images(loadImageFormatPlugins);
   if (line.exit) {
     // The application has taken its own options out; what is left must be ours.
     line = parseCommandLine(QApplication::arguments(), current);

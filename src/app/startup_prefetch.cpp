@@ -7,27 +7,26 @@
 
 namespace tolvane::app {
 
-FontPrefetch::FontPrefetch() : thread_([] { FcInit(); }) {}
+StartupWork::StartupWork(void (*work)()) : thread_(work) {}
 
-void FontPrefetch::finish() {
+void StartupWork::finish() {
   if (thread_.joinable()) thread_.join();
 }
 
-FontPrefetch::~FontPrefetch() {
+StartupWork::~StartupWork() {
   finish();
 }
 
-ImageFormatsPrefetch::ImageFormatsPrefetch()
-    : thread_([] {
-        // Asking for a named format makes Qt load and ask each plugin before its own reader.
-        QBuffer nothing;
-        nothing.open(QIODevice::ReadOnly);
-        QImageReader reader(&nothing, "png");
-        reader.canRead();
-      }) {}
+void readFontConfiguration() {
+  FcInit();
+}
 
-ImageFormatsPrefetch::~ImageFormatsPrefetch() {
-  if (thread_.joinable()) thread_.join();
+void loadImageFormatPlugins() {
+  // Asking for a named format makes Qt load and ask each plugin before its own reader.
+  QBuffer nothing;
+  nothing.open(QIODevice::ReadOnly);
+  QImageReader reader(&nothing, "png");
+  reader.canRead();
 }
 
 }  // namespace tolvane::app

@@ -179,13 +179,11 @@ void GunGroupEditor::fillSmoke() {
   const QSignalBlocker blocker(c_.smoke);
   // 0 and 1 are the two states a user can click between; 2 (and any code without a state of
   // its own) shows the third state, which only the stored byte can give.
-  // A box set to the state it has would be redrawn all the same.
   if (value == 0.0 || value == 1.0) {
-    const Qt::CheckState state = value == 0.0 ? Qt::Unchecked : Qt::Checked;
-    if (c_.smoke->checkState() != state) c_.smoke->setCheckState(state);
+    ui::showCheckState(c_.smoke, value == 0.0 ? Qt::Unchecked : Qt::Checked);
     c_.smoke->setTristate(false);
-  } else if (c_.smoke->checkState() != Qt::PartiallyChecked) {
-    c_.smoke->setCheckState(Qt::PartiallyChecked);
+  } else {
+    ui::showCheckState(c_.smoke, Qt::PartiallyChecked);
   }
 }
 

@@ -55,16 +55,15 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
   showText(c.Text5, codeInGrid(c));
 
   // Flag boxes from bytes 5 to 8, highest box first. Each box is set straight to its bit, so
-  // that only a box whose state really changes raises its reaction (and is redrawn: setting a
-  // check box to the state it has redraws it all the same). A pair stored with both
+  // that only a box whose state really changes raises its reaction and is redrawn. A pair
+  // stored with both
   // bits set shows one of them, as the boxes can; the byte itself keeps both until the player
   // clicks in that frame.
   auto showFlags = [&](int row, QCheckBox* const* boxes, int count) {
     const double value = cellValue(grid, row);
     const auto bits = value >= 0 && value <= 255 ? static_cast<unsigned>(value) : 0u;
     for (int i = count - 1; i >= 0; --i) {
-      const Qt::CheckState state = bits & (1u << i) ? Qt::Checked : Qt::Unchecked;
-      if (boxes[i]->checkState() != state) boxes[i]->setCheckState(state);
+      ui::showCheckState(boxes[i], bits & (1u << i) ? Qt::Checked : Qt::Unchecked);
     }
   };
   showFlags(5, c.Check1.data(), 8);

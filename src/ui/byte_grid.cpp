@@ -86,13 +86,20 @@ QRect blockRect(const QTableView& view, const QModelIndex& topLeft,
   return QRect(left, top, right - left, bottom - top).intersected(view.viewport()->rect());
 }
 
-// Whether a change report covers more than one cell and can be redrawn as exactly its block.
-// The item views' own handling redraws a block one pixel wider, which reaches into the next
-// column: a load's report of the loaded and value cells then redraws every label cell on
-// view, and in the grid the loaded cells hidden under the fixed columns too. A screen reader is
-// told of the change by the view's own handling, so that stays while one listens.
-bool blockChange(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-  return topLeft != bottomRight && !QAccessible::isActive();
+// Redraws a change report covering more than one cell as exactly its block, in the part of
+// the viewport right of coveredWidth (which another view lies over); returns false, leaving
+// the report to the view's own handling, for a single cell or while a screen reader listens
+// (the view's handling also tells it of the change). That handling redraws a block one pixel
+// wider, which reaches into the next column: a load's report of the loaded and value cells
+// then redraws every label cell on view, and in the grid the loaded cells hidden under the
+// fixed columns too.
+bool redrawBlock(QTableView& view, const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                 int coveredWidth) {
+  if (topLeft == bottomRight || QAccessible::isActive()) return false;
+  QRect rect = blockRect(view, topLeft, bottomRight);
+  rect.setLeft(std::max(rect.left(), coveredWidth));
+  if (!rect.isEmpty()) view.viewport()->update(rect);
+  return true;
 }
 
 // The view of the fixed columns laid over the grid. It never takes the focus (the grid keeps
@@ -113,12 +120,9 @@ class FixedColumnsView : public QTableView {
 
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles) override {
-    if (!blockChange(topLeft, bottomRight)) {
+    if (!redrawBlock(*this, topLeft, bottomRight, 0)) {
       QTableView::dataChanged(topLeft, bottomRight, roles);
-      return;
     }
-    const QRect rect = blockRect(*this, topLeft, bottomRight);
-    if (!rect.isEmpty()) viewport()->update(rect);
   }
 
  private:
@@ -386,14 +390,11 @@ bool ByteGrid::viewportEvent(QEvent* event) {
 
 void ByteGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                            const QList<int>& roles) {
-  if (!blockChange(topLeft, bottomRight)) {
-    QTableView::dataChanged(topLeft, bottomRight, roles);
-    return;
-  }
-  QRect rect = blockRect(*this, topLeft, bottomRight);
   // The fixed columns' view covers the left of the viewport and redraws its own cells.
-  if (!fixed_->isHidden()) rect.setLeft(std::max(rect.left(), fixedWidth()));
-  if (!rect.isEmpty()) viewport()->update(rect);
+  const int covered = fixed_->isHidden() ? 0 : fixedWidth();
+  if (!redrawBlock(*this, topLeft, bottomRight, covered)) {
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+  }
 }
 
 void ByteGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -88,6 +89,10 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
   const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
   style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()),
                         palette(), isEnabled(), shown, foregroundRole());
+}
+
+void showCheckState(QCheckBox* box, Qt::CheckState state) {
+  if (box->checkState() != state) box->setCheckState(state);
 }
 
 TitleFrame::TitleFrame(QWidget* parent) : QGroupBox(parent) {}

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QString>
 
+class QCheckBox;
 class QLineEdit;
 class QWidget;
 
@@ -40,6 +41,10 @@ class CaptionLabel : public QLabel {
   mutable bool fits_ = true;
   mutable bool fitKnown_ = false;
 };
+
+// Sets a check box to a state. QCheckBox::setCheckState redraws the box even when it already
+// shows that state; a box that does is left alone, so a fill redraws only the boxes it turns.
+void showCheckState(QCheckBox* box, Qt::CheckState state);
 
 // A frame whose title is a value that changes often (a flag byte). A new title on a QGroupBox
 // redraws the whole frame and every control in it; here a title of digits that replaces
