@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
 
+#include "editors/byte_editor.h"
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
 #include "editors/record_fill.h"
@@ -41,24 +44,31 @@ const QString kTitle = QStringLiteral("Tolvane");
 }  // namespace
 
 RecordSession::RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                             editors::IdentityEditor& identity, editors::GunGroupEditor& gunGroups,
-                             std::filesystem::path folder)
+                             editors::ByteEditor& byteEditor, editors::IdentityEditor& identity,
+                             editors::GunGroupEditor& gunGroups, std::filesystem::path folder)
     : c_(controls),
       state_(state),
+      byteEditor_(byteEditor),
       identity_(identity),
       gunGroups_(gunGroups),
-      history_([this](const std::map<int, QString>& cells) { applyCells(cells); }),
+      document_(std::make_shared<record::RecordDocument>()),
       folder_(std::move(folder)) {
-  connect(c_.G1, &ui::ByteGrid::valueChanged, this,
-          [this](int row, const QString& before, const QString& after) {
-            valueChanged(row, before, after);
-          });
+  c_.G1->setDocument(document_);
+  document_->setOriginProvider([this](int row) { return originOf(row); });
+  // The changes of one user action form one step, which ends when the event loop next runs.
+  document_->addListener([this](const record::RecordDocument::Change&) {
+    if (finishQueued_ || !document_->history().stepUnderWay()) return;
+    finishQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+      finishQueued_ = false;
+      document_->finishStep();
+    });
+  });
   // A run of typing ends when the focus leaves the box.
-  connect(qApp, &QApplication::focusChanged, this, [this] { history_.breakTypingRun(); });
+  connect(qApp, &QApplication::focusChanged, this, [this] { document_->breakTypingRun(); });
 }
 
-void RecordSession::valueChanged(int row, const QString& before, const QString& after) {
-  if (loading_ || openSlot_ < 0 || history_.applying()) return;
+record::EditOrigin RecordSession::originOf(int row) const {
   // The boxes whose every change of text writes their cells: typing in one of them is one
   // step until the focus leaves it or another control is used. A change counts as typing
   // only when it falls in the rows of the focused box's own field (a click on a flag box
@@ -79,7 +89,7 @@ void RecordSession::valueChanged(int row, const QString& before, const QString& 
     // The damage box also chooses the gun type's sound as it is typed.
     if (focus == c_.Gundamage) typing = within(s + 4, s + 5) || row == s + 8;
   }
-  history_.recordChange(row, before, after, focus, typing);
+  return {reinterpret_cast<std::uintptr_t>(focus), typing};
 }
 
 void RecordSession::refillEditors() {
@@ -88,81 +98,115 @@ void RecordSession::refillEditors() {
     c_.F[static_cast<std::size_t>(array)]->setTitle(c_.G1->textMatrix(5 + array, kValueColumn));
   }
   if (c_.FGG->isVisibleTo(c_.Frame1)) gunGroups_.refill();
-  if (c_.Text4->isVisibleTo(c_.Text4->parentWidget())) {
-    c_.Text4->setText(c_.G1->textMatrix(c_.G1->row(), kValueColumn));
-  }
 }
 
-void RecordSession::applyCells(const std::map<int, QString>& cells) {
-  {
-    // The views redraw the step's cells once, not once a cell.
-    const ui::ByteGrid::Batch batch(c_.G1);
-    for (const auto& [row, text] : cells) c_.G1->setTextMatrix(row, kValueColumn, text);
+bool RecordSession::commitTypedText() {
+  if (!document_->isOpen()) return true;
+  // A byte typed in the byte editor's box and not yet entered.
+  if (c_.Text4->isVisibleTo(c_.Text4->parentWidget()) && c_.Text4->isModified()) {
+    document_->finishStep();
+    byteEditor_.commit();
+    document_->finishStep();
+  }
+  // A code typed and not yet entered: committed as its own step when it is a code; a text
+  // that is none is dropped from the box, and the key press takes back only that.
+  if (c_.Text5->isModified() && c_.Text5->text() != editors::codeInGrid(c_)) {
+    QString reason;
+    document_->finishStep();
+    if (!commitTypedCode(&reason)) {
+      const QSignalBlocker blocker(c_.Text5);
+      c_.Text5->setText(editors::codeInGrid(c_));
+      c_.Text5->setModified(false);
+      return false;
+    }
+    document_->finishStep();
+  }
+  return true;
+}
+
+void RecordSession::historyMoved(const std::vector<int>& rows, bool wasUnsaved) {
+  // The byte editor's box belongs to the row it was opened for: an undo that changes that
+  // row closes it.
+  for (const int row : rows) {
+    if (row == byteEditor_.openRow()) byteEditor_.close();
   }
   refillEditors();
-  // An undo or a redo is an edit of the player's like any other.
-  state_.recordModified = true;
+  if (rows.empty()) return;
+  // An undo or a redo is an edit of the player's like any other, except that it does not arm
+  // the silent save of edits that were left to be asked about (the Script Maker was opened).
+  if (!state_.recordModified && wasUnsaved) askBeforeSaving_ = true;
+  if (!askBeforeSaving_) state_.recordModified = true;
 }
 
 bool RecordSession::canUndo() {
-  history_.finishStep();
-  return history_.stack()->canUndo();
+  return document_->canUndo();
 }
 
 bool RecordSession::canRedo() {
-  history_.finishStep();
-  return history_.stack()->canRedo();
+  return document_->canRedo();
 }
 
 void RecordSession::undo() {
-  if (openSlot_ >= 0) history_.undo();
+  if (!document_->isOpen()) return;
+  if (!commitTypedText()) return;
+  const bool wasUnsaved = document_->unsaved();
+  historyMoved(document_->undo(), wasUnsaved);
 }
 
 void RecordSession::redo() {
-  if (openSlot_ >= 0) history_.redo();
+  if (!document_->isOpen()) return;
+  if (!commitTypedText()) return;
+  const bool wasUnsaved = document_->unsaved();
+  historyMoved(document_->redo(), wasUnsaved);
 }
 
 void RecordSession::applyValues(const QString& stepName, const std::map<int, QString>& values) {
-  CellChanges changes;
-  for (const auto& [row, text] : values) {
-    changes.emplace(row, CellChange{c_.G1->textMatrix(row, kValueColumn), text});
+  record::Values texts;
+  for (const auto& [row, text] : values) texts[row] = text.toStdString();
+  {
+    const ui::ByteGrid::Batch batch(c_.G1);
+    document_->setValues(stepName.toStdString(), texts);
   }
-  history_.pushStep(stepName, changes);
+  refillEditors();
+  if (c_.Text4->isVisibleTo(c_.Text4->parentWidget()) && values.count(byteEditor_.openRow()) != 0) {
+    byteEditor_.close();
+  }
+  state_.recordModified = true;
 }
 
 bool RecordSession::revert() {
-  if (openSlot_ < 0) return false;
-  history_.finishStep();
+  if (!document_->isOpen()) return false;
+  document_->finishStep();
+  const int slot = document_->slot();
   if (hasUnsavedChanges() &&
       !ui::prompter().ask(kTitle,
                           QStringLiteral("Revert %1 to the values in planes.dat? Your changes "
                                          "are dropped from the grid; Undo brings them back.")
-                              .arg(slotDescription(openSlot_)),
+                              .arg(slotDescription(slot)),
                           QStringLiteral("Revert"), QStringLiteral("Cancel"))) {
     return false;
   }
   const record::Located located = record::locateDataFile(folder_);
   record::RecordRead read;
-  if (located.ok()) read = record::readRecordAt(located.path, knownFirst_);
+  if (located.ok()) read = record::readRecordAt(located.path, document_->firstPosition());
   if (!located.ok() || !read.ok()) {
     showError(QStringLiteral("%1 cannot be reverted: planes.dat in the folder \"%2\" cannot be "
                              "read. Nothing was changed.\n\n%3")
-                  .arg(slotDescription(openSlot_), pathText(folder_),
+                  .arg(slotDescription(slot), pathText(folder_),
                        text(located.ok() ? read.error : located.error)));
     return false;
   }
-  // The window now knows the file's bytes as they are, and shows them as loaded.
-  knownBytes_ = read.bytes;
-  showKnownBytes();
-  std::map<int, QString> values;
-  for (int row = 1; row <= kRecordBytes; ++row) {
-    values[row] = editors::byteText(read.bytes[static_cast<std::size_t>(row - 1)]);
+  byteEditor_.close();
+  {
+    // One undoable step of the player's changes; the grid redraws once.
+    const ui::ByteGrid::Batch batch(c_.G1);
+    document_->revert(read.bytes);
   }
-  // One undoable step. The editors are filled from the grid even when no cell changed, so
-  // that boxes show the file's values as a load shows them.
-  applyValues(QStringLiteral("Revert to planes.dat"), values);
+  // The editors are filled even when no value changed, so that boxes show the file's values
+  // as a load shows them.
   refillEditors();
   state_.recordModified = false;
+  askBeforeSaving_ = false;
   return true;
 }
 
@@ -179,29 +223,11 @@ void RecordSession::showError(const QString& message) const {
 }
 
 void RecordSession::showOpenSlot() {
-  c_.List1->showPicked(openSlot_);
-}
-
-void RecordSession::showKnownBytes() {
-  for (int row = 1; row <= kRecordBytes; ++row) {
-    c_.G1->setTextMatrix(row, kLoadedColumn,
-                         editors::byteText(knownBytes_[static_cast<std::size_t>(row - 1)]));
-  }
-  // The label cells of bytes 165 to 168 show the code's characters as the file holds them.
-  for (int row = 165; row <= 168; ++row) {
-    const char32_t character = record::charFromByte(knownBytes_[static_cast<std::size_t>(row - 1)]);
-    c_.G1->setTextMatrix(row, kLabelColumn, QString::fromUcs4(&character, 1));
-  }
+  c_.List1->showPicked(document_->slot());
 }
 
 bool RecordSession::hasUnsavedChanges() const {
-  if (openSlot_ < 0) return false;
-  if (unsure_) return true;
-  for (int row = 1; row <= kRecordBytes; ++row) {
-    const auto byte = c_.G1->valueByte(row);
-    if (!byte || *byte != knownBytes_[static_cast<std::size_t>(row - 1)]) return true;
-  }
-  return false;
+  return document_->unsaved();
 }
 
 bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
@@ -218,7 +244,8 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   }
 
   const editors::WindowControls& c = c_;
-  ui::ByteGrid* grid = c.G1;
+  // The byte editor's box belongs to the record it was opened for.
+  byteEditor_.close();
 
   // The gun-group panel returns to "no group chosen".
   c.FGG->hide();
@@ -231,38 +258,26 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
 
   c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
 
-  if (keepHistory) {
-    history_.finishStep();
-    history_.breakTypingRun();
-  } else {
-    history_.clear();
+  {
+    // The grid redraws the record's cells once, when the load is over, not once per cell.
+    const ui::ByteGrid::Batch batch(c.G1);
+    if (keepHistory && slot == document_->slot()) {
+      document_->reload(read.bytes);
+    } else {
+      document_->open(slot, record::bytePosition(slot, 1), read.bytes);
+    }
+    editors::fillEditorsFromGrid(c, state_);
   }
-  unsure_ = false;
-  loading_ = true;
-  const std::int64_t base = record::bytePosition(slot, 0);
-  // The grid redraws the record's cells once, when the load is over, not once per cell.
-  const ui::ByteGrid::Batch batch(grid);
-  for (int k = 1; k <= kRecordBytes; ++k) {
-    const QString& byte = editors::byteText(read.bytes[static_cast<std::size_t>(k - 1)]);
-    grid->setTextMatrix(k, kValueColumn, byte);
-    grid->setTextMatrix(k, kPositionColumn, QString::number(base + k));
-  }
-  openSlot_ = slot;
-  knownBytes_ = read.bytes;
-  knownFirst_ = record::bytePosition(slot, 1);
-  showKnownBytes();
-
-  editors::fillEditorsFromGrid(c, state_);
-  loading_ = false;
   c.Frame1->show();
-  grid->setEnabled(true);
+  c.G1->setEnabled(true);
   state_.recordModified = false;
+  askBeforeSaving_ = false;
   return true;
 }
 
 bool RecordSession::commitTypedCode(QString* reason) {
   // The box is modified only by typing: a fill or a committed code clears the flag.
-  if (openSlot_ < 0 || !c_.Text5->isModified()) return true;
+  if (!document_->isOpen() || !c_.Text5->isModified()) return true;
   const QString typed = c_.Text5->text();
   if (typed == editors::codeInGrid(c_)) return true;
   const std::u32string code = typed.toStdU32String();
@@ -286,153 +301,81 @@ bool RecordSession::commitTypedCode(QString* reason) {
   return identity_.commitCode();
 }
 
+int RecordSession::askAboutOtherProgram(const record::SaveOutcome& outcome) {
+  QStringList changed;
+  for (const record::FieldChange& change : outcome.changes) {
+    changed << QStringLiteral("%1: %2 \u2192 %3")
+                   .arg(text(change.field->name), text(change.before), text(change.after));
+  }
+  const int shown = 8;
+  QString list = QStringList(changed.mid(0, shown)).join(QLatin1Char('\n'));
+  if (changed.size() > shown) {
+    list += QStringLiteral("\n... and %1 more").arg(changed.size() - shown);
+  }
+  return ui::prompter().choose(
+      kTitle,
+      QStringLiteral("Another program has changed %1 in \"%2\" since Tolvane read it (the "
+                     "file's value now after the arrow):\n\n%3\n\nOverwrite them with the "
+                     "values in Tolvane, load the file's version (your edits of this "
+                     "aircraft are dropped), or go back to the editor?")
+          .arg(slotDescription(document_->slot()), pathText(outcome.file), list),
+      {QStringLiteral("Overwrite"), QStringLiteral("Load the file's version"),
+       QStringLiteral("Go back")},
+      2, 2);
+}
+
 RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
-  ui::ByteGrid* grid = c_.G1;
-
-  // Every row is checked before the file is opened; the first bad one is reported.
-  record::RecordBytes bytes{};
-  std::int64_t first = 0;
-  for (int row = 1; row <= kRecordBytes; ++row) {
-    const QString positionText = grid->textMatrix(row, kPositionColumn);
-    const auto position = record::cellPosition(positionText.toStdString());
-    if (row == 1 && position) first = *position;
-    const bool slotStart =
-        row != 1 || (position && *position >= record::bytePosition(0, 1) &&
-                     (*position - record::bytePosition(0, 1)) % record::kSlotBlockBytes == 0 &&
-                     *position <= record::bytePosition(29, 1));
-    if (!position || !slotStart || *position != first + row - 1) {
-      grid->setTopRow(row);
-      return {Outcome::Refused,
-              QStringLiteral("The position of byte %1 is \"%2\", which is not where this "
-                             "record lies in planes.dat.")
-                  .arg(row)
-                  .arg(positionText)};
-    }
-    const auto byte = record::cellByte(grid->textMatrix(row, kValueColumn).toStdString());
-    if (!byte) {
-      grid->setTopRow(row);
-      const QString where =
-          editors::editedInGrid(row)
-              ? QStringLiteral("Correct it in the grid, where it is marked red, and save again.")
-              : QStringLiteral("Correct it in its box and save again.");
-      return {Outcome::Refused, editors::refusalText(c_, state_, row) + QLatin1Char(' ') + where};
-    }
-    bytes[static_cast<std::size_t>(row - 1)] = *byte;
-  }
-
-  const record::Located located = record::locateDataFile(folder_);
-  if (!located.ok()) return {Outcome::Failed, text(located.error)};
-
-  // Another program may have changed this aircraft since the window last read or wrote it:
-  // the user decides whether to overwrite the file's values, take them, or go back.
-  const record::RecordRead current = record::readRecordAt(located.path, first);
-  if (!current.ok()) return {Outcome::Failed, text(current.error)};
-  record::RecordBytes known = knownBytes_;
-  if (first != knownFirst_) {
-    for (int row = 1; row <= kRecordBytes; ++row) {
-      const auto loaded = record::cellByte(grid->textMatrix(row, kLoadedColumn).toStdString());
-      known[static_cast<std::size_t>(row - 1)] = loaded ? *loaded : 0;
-    }
-  }
-  QStringList changedByOthers;
-  for (int row = 1; row <= kRecordBytes;) {
-    const record::Field& field = record::fieldOfRow(row);
-    bool differs = false;
-    for (int k = 0; k < field.bytes; ++k) {
-      const auto i = static_cast<std::size_t>(field.firstRow - 1 + k);
-      differs = differs || known[i] != current.bytes[i];
-    }
-    if (differs) {
-      changedByOthers << QStringLiteral("%1: %2 \u2192 %3")
-                             .arg(text(field.name), text(record::fieldValueText(field, known)),
-                                  text(record::fieldValueText(field, current.bytes)));
-    }
-    row = field.firstRow + field.bytes;
-  }
-  if (!changedByOthers.isEmpty()) {
-    if (!mayAsk) return {Outcome::NeedsQuestion, {}};
-    const int shown = 8;
-    QString list = QStringList(changedByOthers.mid(0, shown)).join(QLatin1Char('\n'));
-    if (changedByOthers.size() > shown) {
-      list += QStringLiteral("\n... and %1 more").arg(changedByOthers.size() - shown);
-    }
-    const int answer = ui::prompter().choose(
-        kTitle,
-        QStringLiteral("Another program has changed %1 in \"%2\" since Tolvane read it (the "
-                       "file's value now after the arrow):\n\n%3\n\nOverwrite them with the "
-                       "values in Tolvane, load the file's version (your edits of this "
-                       "aircraft are dropped), or go back to the editor?")
-            .arg(slotDescription(openSlot_), pathText(located.path), list),
-        {QStringLiteral("Overwrite"), QStringLiteral("Load the file's version"),
-         QStringLiteral("Go back")},
-        2, 2);
-    if (answer == 1) return {Outcome::FileVersion, {}};
-    if (answer != 0) return {Outcome::WentBack, {}};
-  }
-
-  record::WriteResult written = writer_.write(located.path, first, bytes);
-  if (written.backupFailed) {
-    // The copy cannot be made (no room, a folder that refuses new files, a folder where the
-    // copy must go): the user decides once per run and file whether to save without one.
-    if (!mayAsk) return {Outcome::NeedsQuestion, {}};
-    const int answer = ui::prompter().choose(
-        kTitle,
-        QStringLiteral("Tolvane cannot make the backup copy of \"%1\" that it makes before the "
-                       "first save.\n\n%2\n\nSave the changes to %3 without a backup?")
-            .arg(pathText(located.path), text(written.error), slotDescription(openSlot_)),
-        {QStringLiteral("Save without a backup"), QStringLiteral("Cancel")}, 1, 1);
-    if (answer != 0) return {Outcome::WentBack, {}};
-    writer_.allowWithoutBackup(located.path);
-    written = writer_.write(located.path, first, bytes);
-  }
-  const std::string error = written.error;
-  if (!error.empty()) {
-    // A write or flush that failed may still have changed the file (a flush fails after the
-    // bytes went in): what it holds now is this window's doing, not another program's, and
-    // saving again must not ask about it.
-    const record::RecordRead after = record::readRecordAt(located.path, first);
-    if (after.ok()) knownBytes_ = after.bytes;
-    unsure_ = true;
-    return {Outcome::Failed, text(error)};
-  }
-
-  // The record is read back through a fresh open; what the file holds must be what was
-  // written, or the user is told that the save did not take.
-  const record::RecordRead back = record::readRecordAt(located.path, first);
-  QStringList mismatches;
-  if (back.ok()) {
-    for (int row = 1; row <= kRecordBytes; ++row) {
-      const auto i = static_cast<std::size_t>(row - 1);
-      if (back.bytes[i] != bytes[i]) {
-        mismatches << QStringLiteral("byte %1: written %2, read back %3")
-                          .arg(row)
-                          .arg(bytes[i])
-                          .arg(back.bytes[i]);
+  using Status = record::SaveOutcome::Status;
+  record::SaveAnswers answers;
+  // Each answer leads to a new call, which reads the file again before it writes anything:
+  // a file that changed once more while the question was open is asked about again.
+  for (;;) {
+    const record::SaveOutcome outcome = record::saveRecord(*document_, folder_, writer_, answers);
+    switch (outcome.status) {
+      case Status::Written:
+        return {Outcome::Written, {}};
+      case Status::Refused: {
+        const int row = outcome.refusedRow;
+        c_.G1->setTopRow(row);
+        const QString where =
+            editors::editedInGrid(row)
+                ? QStringLiteral("Correct it in the grid, where it is marked red, and save again.")
+                : QStringLiteral("Correct it in its box and save again.");
+        return {Outcome::Refused, editors::refusalText(c_, state_, row) + QLatin1Char(' ') + where};
       }
+      case Status::ChangedByOthers: {
+        if (!mayAsk) return {Outcome::NeedsQuestion, {}};
+        const int answer = askAboutOtherProgram(outcome);
+        if (answer == 1) return {Outcome::FileVersion, {}};
+        if (answer != 0) return {Outcome::WentBack, {}};
+        answers.overwrite = outcome.fileBytes;
+        break;
+      }
+      case Status::NoBackup: {
+        // The copy cannot be made (no room, a folder that refuses new files, a folder where
+        // the copy must go): the user decides once per run and file whether to save without
+        // one.
+        if (!mayAsk) return {Outcome::NeedsQuestion, {}};
+        const int answer = ui::prompter().choose(
+            kTitle,
+            QStringLiteral("Tolvane cannot make the backup copy of \"%1\" that it makes before "
+                           "the first save.\n\n%2\n\nSave the changes to %3 without a backup?")
+                .arg(pathText(outcome.file), text(outcome.reason),
+                     slotDescription(document_->slot())),
+            {QStringLiteral("Save without a backup"), QStringLiteral("Cancel")}, 1, 1);
+        if (answer != 0) return {Outcome::WentBack, {}};
+        answers.withoutBackup = true;
+        break;
+      }
+      case Status::Failed:
+      case Status::NotReadBack:
+        return {Outcome::Failed, text(outcome.reason)};
     }
   }
-  // From here on the window knows the record as read back (or, when it could not be read, as
-  // written), so that saving again does not take this write for another program's change.
-  knownBytes_ = back.ok() ? back.bytes : bytes;
-  knownFirst_ = first;
-  // The loaded-value column shows the file as it now is, so the yellow marks of the saved
-  // edits go, even when no reload follows.
-  showKnownBytes();
-  unsure_ = !back.ok() || !mismatches.isEmpty();
-  if (unsure_) {
-    return {Outcome::Failed,
-            QStringLiteral("The record was written to \"%1\", but reading it back does not give "
-                           "the bytes written, so it may not be saved. Save again, and check the "
-                           "file.\n\n%2")
-                .arg(pathText(located.path),
-                     back.ok() ? QStringList(mismatches.mid(0, 8)).join(QLatin1Char('\n'))
-                               : text(back.error))};
-  }
-  return {Outcome::Written, {}};
 }
 
 RecordSession::Outcome RecordSession::settlePendingEdits(bool mayAsk) {
-  if (openSlot_ < 0) return {Outcome::Written, {}};
+  if (!document_->isOpen()) return {Outcome::Written, {}};
   QString reason;
   if (!commitTypedCode(&reason)) return {Outcome::Refused, reason};
   if (!hasUnsavedChanges()) return {Outcome::Written, {}};
@@ -444,7 +387,7 @@ RecordSession::Outcome RecordSession::settlePendingEdits(bool mayAsk) {
         kTitle,
         QStringLiteral("The changes to %1 are not saved in planes.dat. Save them, discard "
                        "them, or go back to the editor?")
-            .arg(slotDescription(openSlot_)),
+            .arg(slotDescription(document_->slot())),
         {QStringLiteral("Save to planes.dat"), QStringLiteral("Discard"),
          QStringLiteral("Go back")},
         0, 2);
@@ -459,7 +402,7 @@ void RecordSession::pick(int row) {
     showOpenSlot();  // the highlight was taken away: no pick, the open aircraft stays lit
     return;
   }
-  const int from = openSlot_;
+  const int from = document_->slot();
   const bool pending = hasUnsavedChanges();
   const Outcome settled = settlePendingEdits(true);
   if (settled.status == Outcome::Refused || settled.status == Outcome::Failed) {
@@ -486,7 +429,7 @@ void RecordSession::pick(int row) {
 }
 
 bool RecordSession::save() {
-  if (openSlot_ < 0) {
+  if (!document_->isOpen()) {
     showError(
         QStringLiteral("Nothing was saved: no aircraft is open. Pick one in the list "
                        "first; values typed before then have no place in planes.dat."));
@@ -497,7 +440,7 @@ bool RecordSession::save() {
     showError(QStringLiteral("Nothing was saved. ") + reason);
     return false;
   }
-  const int slot = openSlot_;
+  const int slot = document_->slot();
   bool written = true;
   if (hasUnsavedChanges()) {
     const Outcome outcome = writeRecord(true);
@@ -544,7 +487,7 @@ bool RecordSession::close() {
     case Outcome::FileVersion: {
       // The file's version is read in and the window stays open to show it.
       QString error;
-      if (!loadSlot(openSlot_, &error)) showError(error);
+      if (!loadSlot(document_->slot(), &error)) showError(error);
       showOpenSlot();
       return false;
     }
@@ -556,7 +499,7 @@ bool RecordSession::close() {
       kTitle,
       QStringLiteral("The changes to %1 could not be saved:\n\n%2\n\nClose Tolvane and lose "
                      "them, or go back to the editor?")
-          .arg(slotDescription(openSlot_), settled.reason),
+          .arg(slotDescription(document_->slot()), settled.reason),
       QStringLiteral("Close and lose the changes"), QStringLiteral("Go back to the editor"));
 }
 

@@ -6,13 +6,17 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <map>
+#include <memory>
 
-#include "app/edit_history.h"
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
+#include "record/record_document.h"
 #include "record/record_file.h"
+#include "record/save_pipeline.h"
 
 namespace tolvane::editors {
+class ByteEditor;
 class IdentityEditor;
 class GunGroupEditor;
 }  // namespace tolvane::editors
@@ -23,14 +27,18 @@ class RecordSession : public QObject {
   Q_OBJECT
  public:
   RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                editors::IdentityEditor& identity, editors::GunGroupEditor& gunGroups,
-                std::filesystem::path folder);
+                editors::ByteEditor& byteEditor, editors::IdentityEditor& identity,
+                editors::GunGroupEditor& gunGroups, std::filesystem::path folder);
+
+  // The open record, which the grid shows and every editor writes into.
+  record::RecordDocument& document() { return *document_; }
+  const record::RecordDocument& document() const { return *document_; }
 
   const std::filesystem::path& folder() const { return folder_; }
   void setFolder(const std::filesystem::path& folder) { folder_ = folder; }
 
   // The slot whose record the grid holds, or -1 before the first load.
-  int openSlot() const { return openSlot_; }
+  int openSlot() const { return document_->slot(); }
   // Whether a value cell differs from the byte the window last read from or wrote to the file
   // at its position (a cell that saving refuses always differs).
   bool hasUnsavedChanges() const;
@@ -54,9 +62,8 @@ class RecordSession : public QObject {
   // edits are in the file (or there were none).
   bool closeWithoutQuestions();
 
-  // The open record's history. Undo and redo put back every cell of a step and fill every
-  // editor from the grid; nothing reaches planes.dat until a save.
-  EditHistory& history() { return history_; }
+  // The open record's history. Undo and redo put back every value of a step and fill every
+  // editor from the document; nothing reaches planes.dat until a save.
   bool canUndo();
   bool canRedo();
   void undo();
@@ -88,41 +95,42 @@ class RecordSession : public QObject {
   // is read before anything of the window changes.
   // keepHistory: the reread after a save, which keeps the record's history.
   bool loadSlot(int slot, QString* error, bool keepHistory = false);
-  // Writes the grid's record into planes.dat and records what the file now holds.
+  // Writes the open record into planes.dat through the save pipeline, asking (when it may)
+  // the questions its outcomes raise.
   Outcome writeRecord(bool mayAsk);
+  // The changed-by-another-program question; returns 0 overwrite, 1 the file's version, 2 back.
+  int askAboutOtherProgram(const record::SaveOutcome& outcome);
   // Commits a code typed without Enter; returns false with the reason when it cannot be.
   bool commitTypedCode(QString* reason);
   // Before a pick or a close: saves or asks about pending edits. Returns Written when the way
   // is clear (nothing pending, saved, or discarded).
   Outcome settlePendingEdits(bool mayAsk);
   void showOpenSlot();
-  // The loaded-value column and the code's label cells from the bytes the window knows the
-  // file to hold.
-  void showKnownBytes();
-  // Value cells set by an undo or a redo: the cells, then every editor from the grid.
-  void applyCells(const std::map<int, QString>& cells);
+  // Text typed but not committed (the code, the byte editor's box) becomes a step of its own
+  // before an undo or a redo moves through the history. Returns false when the typed text
+  // was dropped instead (a code that is no code).
+  bool commitTypedText();
+  // After an undo or a redo changed rows: every editor shows the document again.
+  void historyMoved(const std::vector<int>& rows, bool wasUnsaved);
   void refillEditors();
-  void valueChanged(int row, const QString& before, const QString& after);
+  // Where a change of a value comes from: the box with the focus, when the row is its own.
+  record::EditOrigin originOf(int row) const;
   QString aircraftName(int slot) const;
   QString slotDescription(int slot) const;
   void showError(const QString& text) const;
 
   const editors::WindowControls& c_;
   editors::WindowState& state_;
+  editors::ByteEditor& byteEditor_;
   editors::IdentityEditor& identity_;
   editors::GunGroupEditor& gunGroups_;
-  EditHistory history_;
-  bool loading_ = false;  // a load writes the cells: not an edit
+  std::shared_ptr<record::RecordDocument> document_;
+  bool finishQueued_ = false;
+  // Edits were left pending without the silent save (the Script Maker was opened): an undo
+  // or a redo does not arm it again. Cleared by a load and a save.
+  bool askBeforeSaving_ = false;
   std::filesystem::path folder_;
   record::RecordWriter writer_;
-  // The bytes planes.dat held at the open record's positions when this window last read or
-  // wrote them: a save that finds other bytes there knows another program has changed them.
-  record::RecordBytes knownBytes_{};
-  std::int64_t knownFirst_ = 0;
-  int openSlot_ = -1;
-  // A write failed or was not read back as written: what the file holds is not known to be
-  // on disk, so the record counts as unsaved until a write succeeds.
-  bool unsure_ = false;
 };
 
 }  // namespace tolvane::app

@@ -1,5 +1,6 @@
 #include "editors/byte_editor.h"
 
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +14,12 @@ namespace tolvane::editors {
 ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
     : c_(controls), state_(state) {
   connect(c_.G1, &ui::ByteGrid::cellClicked, this, [this] { gridClicked(); });
+  // The box belongs to the row it was opened for: when another row becomes current (a click,
+  // the arrow keys) it closes without writing.
+  connect(c_.G1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (openRow_ != 0 && current.row() != openRow_) close();
+          });
   connect(ui::inputHook(c_.Text4), &ui::InputHook::keyPressed, this, [this](int code) {
     if (code == 13) commit();
   });
@@ -32,9 +39,10 @@ ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
 }
 
 void ByteEditor::gridClicked() {
-  c_.Text4->hide();
+  close();
   const int row = c_.G1->row();
   if (record::isByteEditorRow(row)) {
+    openRow_ = row;
     c_.Text4->show();
     c_.Text4->setText(c_.G1->textMatrix(row, record::kValueColumn));
   }
@@ -42,12 +50,19 @@ void ByteEditor::gridClicked() {
 
 void ByteEditor::commit() {
   c_.G1->setEnabled(true);
-  const int row = c_.G1->row();
+  const int row = openRow_;
+  if (row == 0) return;
   // The text goes in as typed; a value that is not a byte is marked red in the grid and
   // refused by the save.
-  c_.G1->setTextMatrix(row, record::kValueColumn, c_.Text4->text());
-  c_.Text4->hide();
+  const QString text = c_.Text4->text();
+  close();
+  c_.G1->setTextMatrix(row, record::kValueColumn, text);
   state_.recordModified = true;
+}
+
+void ByteEditor::close() {
+  openRow_ = 0;
+  c_.Text4->hide();
 }
 
 }  // namespace tolvane::editors

@@ -17,12 +17,19 @@ class ByteEditor : public QObject {
   // A click on a grid cell: shows the byte editor with the row's value on a damage or MB row,
   // hides it on any other row.
   void gridClicked();
-  // Enter in the byte editor: writes its text into the current row's value cell.
+  // Enter in the byte editor: writes its text into the value of the row it was opened for,
+  // and closes it.
   void commit();
+  // Closes the box without writing (another row became current, another record was opened,
+  // the row's value changed under it).
+  void close();
+  // The row the open box belongs to; 0 while it is closed.
+  int openRow() const { return openRow_; }
 
  private:
   const WindowControls& c_;
   WindowState& state_;
+  int openRow_ = 0;
 };
 
 }  // namespace tolvane::editors

@@ -11,8 +11,10 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
 #include <climits>
 
+#include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
 
@@ -150,6 +152,26 @@ std::int16_t parsedByte(const QString& text) {
   return static_cast<std::int16_t>(byte ? *byte : -1);
 }
 
+// A byte's plain decimal text, as a load writes it.
+const std::string& plainByteText(std::uint8_t byte) {
+  static const auto texts = [] {
+    std::array<std::string, 256> all;
+    for (int b = 0; b < 256; ++b) all[static_cast<std::size_t>(b)] = std::to_string(b);
+    return all;
+  }();
+  return texts[byte];
+}
+
+// The same as a cell text, made once and shared, so that a load allocates none.
+const QString& smallNumberText(std::uint8_t byte) {
+  static const auto texts = [] {
+    std::array<QString, 256> all;
+    for (int b = 0; b < 256; ++b) all[static_cast<std::size_t>(b)] = QString::number(b);
+    return all;
+  }();
+  return texts[byte];
+}
+
 }  // namespace
 
 ByteGridModel::ByteGridModel(int rows, int columns, QObject* parent)
@@ -158,7 +180,67 @@ ByteGridModel::ByteGridModel(int rows, int columns, QObject* parent)
       columns_(columns),
       cells_(rows * columns),
       loadedBytes_(static_cast<std::size_t>(rows), -1),
-      valueBytes_(static_cast<std::size_t>(rows), -1) {}
+      valueBytes_(static_cast<std::size_t>(rows), -1) {
+  setDocument(std::make_shared<record::RecordDocument>());
+}
+
+ByteGridModel::~ByteGridModel() {
+  document_->removeListener(listener_);
+}
+
+void ByteGridModel::setDocument(std::shared_ptr<record::RecordDocument> document) {
+  if (!document || document == document_) return;
+  if (document_) document_->removeListener(listener_);
+  document_ = std::move(document);
+  listener_ = document_->addListener(
+      [this](const record::RecordDocument::Change& change) { documentChanged(change); });
+  const int last = std::min(rows_ - 1, record::kRecordBytes);
+  documentChanged({document_->isOpen() ? record::RecordDocument::Change::Kind::Opened
+                                       : record::RecordDocument::Change::Kind::Values,
+                   1, last});
+}
+
+void ByteGridModel::documentChanged(const record::RecordDocument::Change& change) {
+  using Kind = record::RecordDocument::Change::Kind;
+  const record::RecordDocument& doc = *document_;
+  const int first = std::max(1, change.firstRow);
+  const int last = std::min({change.lastRow, rows_ - 1, record::kRecordBytes});
+  if (first > last) return;
+  // One report to the views for the whole change.
+  beginBatch();
+  if (change.kind == Kind::Opened) {
+    for (int row = first; row <= last; ++row) {
+      setPlainText(row, kPositionColumn, QString::number(doc.position(row)));
+    }
+  }
+  if (change.kind != Kind::Values && doc.isOpen()) {
+    for (int row = first; row <= last; ++row) {
+      setPlainText(row, kLoadedColumn, smallNumberText(doc.fileByte(row)));
+      // The label cells of the code's bytes show its characters as the file holds them.
+      if (row >= 165 && row <= 168) {
+        const char32_t character = record::charFromByte(doc.fileByte(row));
+        setPlainText(row, record::kLabelColumn, QString::fromUcs4(&character, 1));
+      }
+    }
+  }
+  if (change.kind != Kind::FileBytes) {
+    for (int row = first; row <= last; ++row) {
+      QString& cell = cells_[row * columns_ + kValueColumn];
+      const std::string& value = doc.value(row);
+      // Most values are bytes written by a load: their shared texts need no conversion.
+      const auto byte = doc.byte(row);
+      QString text = byte && value == plainByteText(*byte) ? smallNumberText(*byte)
+                                                           : QString::fromStdString(value);
+      if (cell == text) continue;
+      const QString before = cell;
+      cell = std::move(text);
+      valueBytes_[static_cast<std::size_t>(row)] = byte ? *byte : -1;
+      reportChanged(row, kValueColumn, row, kValueColumn);
+      emit valueTextChanged(row, before, cell);
+    }
+  }
+  endBatch();
+}
 
 int ByteGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
@@ -173,6 +255,13 @@ const QString& ByteGridModel::text(int row, int column) const {
 }
 
 bool ByteGridModel::setText(int row, int column, const QString& text) {
+  if (column == kValueColumn && row >= 1 && row <= record::kRecordBytes) {
+    return document_->setValue(row, text.toStdString());
+  }
+  return setPlainText(row, column, text);
+}
+
+bool ByteGridModel::setPlainText(int row, int column, const QString& text) {
   QString& cell = cells_[row * columns_ + column];
   if (cell == text) return false;
   const QString before = column == kValueColumn ? cell : QString();
@@ -483,6 +572,14 @@ bool ByteGrid::valueCellRefused(int row) const {
 std::optional<std::uint8_t> ByteGrid::valueByte(int row) const {
   if (row < 0 || row >= rows()) return std::nullopt;
   return model_->byte(row, kValueColumn);
+}
+
+void ByteGrid::setDocument(std::shared_ptr<record::RecordDocument> document) {
+  model_->setDocument(std::move(document));
+}
+
+record::RecordDocument& ByteGrid::document() const {
+  return model_->document();
 }
 
 ByteGrid::Batch::Batch(ByteGrid* grid) : model_(grid->model_) {

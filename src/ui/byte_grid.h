@@ -12,15 +12,26 @@
 #include <QTableView>
 #include <QVector>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "record/record_document.h"
+
 namespace tolvane::ui {
 
+// The grid's cells over a record document: the value column shows the document's values and
+// writes into them, the loaded column and the code's label cells show the bytes the document
+// knows the file to hold, and the position column where the open record lies. The other
+// columns are plain text cells. Until a document is given the model works on one of its own.
 class ByteGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   ByteGridModel(int rows, int columns, QObject* parent = nullptr);
+  ~ByteGridModel() override;
+
+  void setDocument(std::shared_ptr<record::RecordDocument> document);
+  record::RecordDocument& document() const { return *document_; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -29,7 +40,8 @@ class ByteGridModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   const QString& text(int row, int column) const;
-  // Replaces a cell's text; returns false when the text was already that.
+  // Replaces a cell's text; returns false when the text was already that. A value cell of a
+  // record row is the document's value: the write goes there, by the user's hand.
   bool setText(int row, int column, const QString& text);
 
   // The byte a loaded or value cell holds as saving reads it; nothing when the text is not
@@ -48,6 +60,11 @@ class ByteGridModel : public QAbstractTableModel {
 
  private:
   void reportChanged(int firstRow, int firstColumn, int lastRow, int lastColumn);
+  // A cell of a column that is not the document's.
+  bool setPlainText(int row, int column, const QString& text);
+  void documentChanged(const record::RecordDocument::Change& change);
+  std::shared_ptr<record::RecordDocument> document_;
+  int listener_ = 0;
   int rows_;
   int columns_;
   QVector<QString> cells_;
@@ -78,6 +95,10 @@ class ByteGrid : public QTableView {
   // Scrolls so that a row is the first data row on view, as far as the grid can scroll.
   void setTopRow(int row);
   int topRow() const;
+
+  // The record document the grid shows and edits.
+  void setDocument(std::shared_ptr<record::RecordDocument> document);
+  record::RecordDocument& document() const;
 
   void setColWidthTwips(int column, int twips);
   void refresh();

@@ -219,15 +219,25 @@ class Runner {
         trail_.push_back(cellsAfter);
         if (what.startsWith("undo") || what.startsWith("redo")) {
           // kept as the undo or redo left it
+        } else if (what == "revert" && revertUndone_ && *revertUndone_ != cellsAfter) {
+          // A revert's undo gives back the cells the player had changed; the others keep
+          // the file's bytes.
+          exact_ = std::make_pair(*revertUndone_, cellsAfter);
         } else if (cellsAfter != cellsBefore &&
-                   (what.startsWith("click Check") || what.startsWith("byte ") ||
-                    what.startsWith("revert"))) {
+                   (what.startsWith("click Check") || what.startsWith("byte "))) {
           exact_ = std::make_pair(cellsBefore, cellsAfter);
         } else if (cellsAfter != cellsBefore) {
           exact_.reset();
         }
       }
+      if (!what.startsWith("undo") && !what.startsWith("redo") && what != "revert") {
+        // A value changed by hand no longer counts as put back by the history.
+        for (int i = 0; i < kRecordBytes; ++i) {
+          if (cellsAfter[i] != cellsBefore[i]) expected_[std::size_t(i)] = false;
+        }
+      }
       loadedNow_ = false;
+      revertUndone_.reset();
       if (trace_) {
         qInfo("  %s -> open %d, unsaved %d, modified %d, questions %d, errors %d", qPrintable(what),
               f_.window->openSlot(), int(f_.window->hasUnsavedChanges()),
@@ -363,7 +373,7 @@ class Runner {
       if (taken == 2) return done(Outcome::WentBack);
     }
     if (!p.record) return done(Outcome::Refused);
-    if (recordIn(model_, b.open) != known_) {
+    if (recordIn(model_, b.open) != expectedInFile()) {
       const int taken = asked(kOthersButtons);
       if (taken == 1) return done(Outcome::FileVersion);
       if (taken == 2) return done(Outcome::WentBack);
@@ -408,6 +418,7 @@ class Runner {
   void wrote(int slot, const QByteArray& bytes) {
     model_.replace(int(record::bytePosition(slot, 1) - 1), kRecordBytes, bytes);
     known_ = bytes;
+    forgetOutdated();
     ++stats_.saves;
   }
 
@@ -430,6 +441,8 @@ class Runner {
     }
     if (f_.window->hasUnsavedChanges()) return QStringLiteral("unsaved changes after a load");
     known_ = recordIn(model_, slot);
+    if (!saveReread_) forgetOutdated();
+    expected_.fill(false);
     ++stats_.loads;
     loadedNow_ = true;
     return {};
@@ -510,14 +523,24 @@ class Runner {
     if (f_.window->openSlot() < 0) return "skip";
     const QStringList cells = column(kValueColumn);
     const auto exact = exact_;
+    commitsTypedCode(cells);
     pressHistoryKey(true);
     const QStringList after = column(kValueColumn);
+    historyPutBack(cells, after);
     if (after == cells) return "undo (nothing)";
     ++stats_.undos;
     if (!seen(cells, after)) {
       failure_ = "an undo gave value cells that no step of this record had";
     } else if (exact && exact->second == cells && !undoneExactly(*exact, cells, after)) {
       failure_ = "an undo of a single click or commit did not give the cells before it";
+      for (int i = 0; i < after.size(); ++i) {
+        const QString want = exact->first[i] != exact->second[i] ? exact->first[i] : cells[i];
+        if (after[i] != want) {
+          failure_ += QStringLiteral("; byte %1 is \"%2\" where \"%3\" was due")
+                          .arg(i + 1)
+                          .arg(after[i], want);
+        }
+      }
     } else if (QString e = boxesFollowTheGrid(); !e.isEmpty()) {
       failure_ = e;
     }
@@ -525,6 +548,7 @@ class Runner {
     exact_.reset();
     if (failure_.isEmpty() && below(2) == 0) {
       pressHistoryKey(false, below(2) == 0);
+      historyPutBack(after, column(kValueColumn));
       // As stored: a save's reread may have written "254.5" back as "254" in the meantime.
       if (stored(column(kValueColumn)) != stored(cells)) {
         failure_ = "a redo did not bring back the cells the undo took away";
@@ -539,8 +563,10 @@ class Runner {
   QString redo() {
     if (f_.window->openSlot() < 0) return "skip";
     const QStringList cells = column(kValueColumn);
+    commitsTypedCode(cells);
     pressHistoryKey(false, below(2) == 0);
     const QStringList after = column(kValueColumn);
+    historyPutBack(cells, after);
     if (after == cells) return "redo (nothing)";
     ++stats_.redos;
     if (!seen(cells, after)) {
@@ -573,12 +599,22 @@ class Runner {
       return "revert cancelled";
     }
     const QByteArray file = recordIn(model_, open);
+    QStringList undone = column(kValueColumn);
     for (int row = 1; row <= kRecordBytes; ++row) {
       if (c_.G1->textMatrix(row, kValueColumn) != QString::number(quint8(file[row - 1]))) {
         failure_ = QStringLiteral("after the revert byte %1 is not the file's").arg(row);
         return "revert";
       }
+      // The player's changes, which an undo of the revert brings back.
+      const int i = row - 1;
+      if (stored({cells[i]}).first() != QString::number(quint8(known_[i]))) undone[i] = cells[i];
     }
+    revertUndone_ = undone;
+    // Bytes another program changed: an undo that brings one back has the save ask.
+    for (int i = 0; i < kRecordBytes; ++i) {
+      if (known_[i] != file[i]) outdated_[std::size_t(i)] = quint8(known_[i]);
+    }
+    expected_.fill(false);
     known_ = file;
     if (QString e = boxesFollowTheGrid(); !e.isEmpty()) failure_ = e;
     ++stats_.reverts;
@@ -656,7 +692,11 @@ class Runner {
     if (refused || p.outcome == Outcome::WentBack) return stayed(b, p);
     if (f_.window->state().recordModified)
       return QStringLiteral("still marked to save after the save");
-    return loaded(b.open);
+    // The reread after a save keeps what the window knows of the file's older bytes.
+    saveReread_ = p.outcome != Outcome::FileVersion;
+    const QString e = loaded(b.open);
+    saveReread_ = false;
+    return e;
   }
 
   // The rows a list action may pick: none (lowest > highest), one row (-1: the highlight
@@ -1082,6 +1122,49 @@ class Runner {
   std::vector<QStringList> trail_;  // the value cells after each step since the last load
   // The cells before and after the last step when it was a single click or commit.
   std::optional<std::pair<QStringList, QStringList>> exact_;
+  // After a revert: the cells its undo gives back.
+  std::optional<QStringList> revertUndone_;
+  // Per byte, what the file held before a revert showed another program had changed it (-1
+  // where it did not), and whether an undo or a redo put that byte back in the cell, so that
+  // a save expects it in the file and asks.
+  std::array<int, kRecordBytes> outdated_ = filled(-1);
+  std::array<bool, kRecordBytes> expected_{};
+  bool saveReread_ = false;  // the load under way is a save's reread
+  static std::array<int, kRecordBytes> filled(int value) {
+    std::array<int, kRecordBytes> out;
+    out.fill(value);
+    return out;
+  }
+  void forgetOutdated() {
+    outdated_.fill(-1);
+    expected_.fill(false);
+  }
+  // The bytes a save expects in the file.
+  QByteArray expectedInFile() const {
+    QByteArray expected = known_;
+    for (int i = 0; i < kRecordBytes; ++i) {
+      if (expected_[std::size_t(i)]) expected[i] = char(outdated_[std::size_t(i)]);
+    }
+    return expected;
+  }
+  // A code typed without Enter becomes a step of its own before an undo or a redo moves
+  // through the history: its cells are a state of this record's.
+  void commitsTypedCode(const QStringList& cells) {
+    const Before b = before();
+    if (!b.codePending || !b.code) return;
+    QStringList committed = cells;
+    for (int k = 0; k < 4; ++k) committed[164 + k] = QString::number(quint8((*b.code)[k]));
+    trail_.push_back(committed);
+  }
+  // After an undo or a redo: the rows it changed expect an outdated byte when they hold it.
+  void historyPutBack(const QStringList& before, const QStringList& after) {
+    for (int i = 0; i < kRecordBytes; ++i) {
+      if (before[i] == after[i]) continue;
+      const int old = outdated_[std::size_t(i)];
+      expected_[std::size_t(i)] = old >= 0 && stored({after[i]}).first() == QString::number(old) &&
+                                  old != quint8(known_[i]);
+    }
+  }
   bool loadedNow_ = false;  // the step loaded a record
   ino_t inode_ = 0;
   QString failure_;              // set by an action whose outcome was wrong

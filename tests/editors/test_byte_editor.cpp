@@ -52,7 +52,7 @@ class ByteEditorTest : public QObject {
     QCOMPARE(f.cell(80, 2), f.cell(80, 1));
   }
 
-  void enterCommitsToTheCurrentRow() {
+  void enterCommitsIntoTheRowItWasOpenedFor() {
     Fixture f;
     f.pick(1);
     auto* grid = f.find<ByteGrid>("G1");
@@ -63,25 +63,78 @@ class ByteEditorTest : public QObject {
     QVERIFY(f.window->state().recordModified);
     QVERIFY(!editor->isVisible());
 
-    // The row that gets the text is the current row at the moment of the commit, and the
-    // text goes in as typed; saving would refuse it, and the cell shows that.
+    // The text goes in as typed; saving would refuse it, and the cell shows that.
     clickRow(grid, 76);
-    editor->setText(" 300x");
-    grid->setRow(163);
+    editor->selectAll();
+    QTest::keyClicks(editor, " 300x");
     QTest::keyClick(editor, Qt::Key_Enter);
-    QCOMPARE(f.cell(163, 2), QString(" 300x"));
-    QCOMPARE(f.cell(76, 2), f.cell(76, 1));
-    QVERIFY(grid->valueCellRefused(163));
+    QCOMPARE(f.cell(76, 2), QString(" 300x"));
+    QVERIFY(grid->valueCellRefused(76));
+    QVERIFY(!editor->isVisible());
+  }
 
-    // After a pick of another aircraft the open editor writes into the same row number.
+  // Whatever moves the grid or the record away from the row the box was opened for closes
+  // it without writing, and a later Enter in it writes nothing anywhere.
+  void theBoxClosesWhenItsRowOrRecordGoes_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("arrow down in the grid") << "down";
+    QTest::newRow("arrow up in the grid") << "up";
+    QTest::newRow("pick of another aircraft") << "pick";
+    QTest::newRow("pick of the same aircraft") << "repick";
+    QTest::newRow("revert") << "revert";
+    QTest::newRow("undo of an edit of its row") << "undo";
+  }
+  void theBoxClosesWhenItsRowOrRecordGoes() {
+    QFETCH(QString, action);
+    Fixture f;
+    f.pick(1);
+    auto* grid = f.find<ByteGrid>("G1");
+    auto* editor = f.find<QLineEdit>("Text4");
+    if (action == "undo") {
+      // An earlier edit of the same row, which the undo takes back.
+      clickRow(grid, 81);
+      editor->selectAll();
+      QTest::keyClicks(editor, "7");
+      QTest::keyClick(editor, Qt::Key_Return);
+      QCoreApplication::processEvents();
+    }
+    QByteArray file = f.folder.bytes();
     clickRow(grid, 81);
-    editor->setText("12");
-    f.setCell(163, 2, f.cell(163, 1));
-    f.pick(4);
     QVERIFY(editor->isVisible());
+    // (Text typed into the box before an undo is a step of its own, which the undo takes.)
+    if (action != "undo") {
+      editor->selectAll();
+      QTest::keyClicks(editor, "99x");
+    }
+    const QStringList before = [&] {
+      QStringList cells;
+      for (int row = 1; row <= 168; ++row) cells << f.cell(row);
+      return cells;
+    }();
+    if (action == "down") QTest::keyClick(grid, Qt::Key_Down);
+    if (action == "up") QTest::keyClick(grid, Qt::Key_Up);
+    if (action == "pick") f.pick(4);
+    if (action == "repick") f.pick(1);
+    if (action == "revert") {
+      f.prompter.answers = {true};
+      f.window->revertAction()->trigger();
+    }
+    if (action == "undo") QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!editor->isVisible());
+    const int open = f.window->openSlot();
+    QStringList cells;
+    for (int row = 1; row <= 168; ++row) cells << f.cell(row);
+    // The Enter that used to write into whichever row was current.
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(f.cell(81, 2), QString("12"));
-    QCOMPARE(f.cell(1, 0), QString::number(4 * 216 + 5));
+    QStringList after;
+    for (int row = 1; row <= 168; ++row) after << f.cell(row);
+    QCOMPARE(after, cells);
+    QCOMPARE(f.window->openSlot(), open);
+    if (action == "down" || action == "up") QCOMPARE(cells, before);
+    QVERIFY(!cells.contains("99x"));
+    // Nothing of it reaches the file either.
+    f.pick(open == 4 ? 1 : 4);
+    QCOMPARE(f.folder.bytes(), file);
   }
 
   void clicksScrollTheGrid_data() {

@@ -1,29 +1,35 @@
-// The edit history on its own: steps, typing runs, redo, the bound.
+// The edit history on its own: steps, typing runs, redo, the bound. No window, no
+// application object.
+#include <QString>
 #include <QTest>
 #include <map>
 
-#include "app/edit_history.h"
+#include "record/edit_history.h"
 
 using namespace tolvane;
-using app::EditHistory;
+using record::EditHistory;
 
 namespace {
 
-// A stand-in for the grid: the history's cells by row.
+// A stand-in for the document: the history's values by row.
 struct Cells {
   std::map<int, QString> texts;
-  EditHistory history{[this](const std::map<int, QString>& cells) {
-    for (const auto& [row, text] : cells) texts[row] = text;
-  }};
-  QObject box;
-  QObject otherBox;
+  EditHistory history;
+  const std::uintptr_t box = 1;
+  const std::uintptr_t otherBox = 2;
 
-  // A change as an editor makes it: the cell first, then the record of it.
-  void edit(int row, const QString& text, QObject* source = nullptr, bool typing = false) {
+  // A change as an editor makes it: the value first, then the record of it.
+  void edit(int row, const QString& text, std::uintptr_t source = 0, bool typing = false) {
     const QString before = texts[row];
     texts[row] = text;
-    history.recordChange(row, before, text, source, typing);
+    history.record(row, before.toStdString(), text.toStdString(), {source, typing});
   }
+  void put(const std::optional<record::Values>& values) {
+    if (!values) return;
+    for (const auto& [row, text] : *values) texts[row] = QString::fromStdString(text);
+  }
+  void undo() { put(history.undo()); }
+  void redo() { put(history.redo()); }
 };
 
 }  // namespace
@@ -51,14 +57,14 @@ class EditHistoryTest : public QObject {
     cells.texts = {{1, "0"}, {2, "0"}};
     int n = 0;
     for (const QString& action : script.split(' ', Qt::SkipEmptyParts)) {
-      if (action == "t") cells.edit(1, QString::number(++n), &cells.box, true);
-      if (action == "T") cells.edit(2, QString::number(++n), &cells.otherBox, true);
-      if (action == "c") cells.edit(2, cells.texts[2] + "c", nullptr, false);
+      if (action == "t") cells.edit(1, QString::number(++n), cells.box, true);
+      if (action == "T") cells.edit(2, QString::number(++n), cells.otherBox, true);
+      if (action == "c") cells.edit(2, cells.texts[2] + "c", 0, false);
       if (action == "f") cells.history.breakTypingRun();
       if (action == "|") cells.history.finishStep();
     }
-    QCOMPARE(cells.history.stack()->count(), steps);
-    cells.history.undo();
+    QCOMPARE(int(cells.history.count()), steps);
+    cells.undo();
     QCOMPARE(cells.texts[1] + "," + cells.texts[2], afterOneUndo);
   }
 
@@ -68,55 +74,58 @@ class EditHistoryTest : public QObject {
     cells.edit(5, "2");
     cells.history.finishStep();
     cells.edit(5, "3");
-    cells.history.undo();  // ends the pending step first
+    cells.undo();  // ends the pending step first
     QCOMPARE(cells.texts[5], QString("2"));
-    cells.history.undo();
+    cells.undo();
     QCOMPARE(cells.texts[5], QString("1"));
-    cells.history.redo();
+    cells.redo();
     QCOMPARE(cells.texts[5], QString("2"));
-    QVERIFY(cells.history.stack()->canRedo());
+    QVERIFY(cells.history.canRedo());
     cells.edit(5, "9");
     cells.history.finishStep();
-    QVERIFY(!cells.history.stack()->canRedo());
-    cells.history.undo();
+    QVERIFY(!cells.history.canRedo());
+    cells.undo();
     QCOMPARE(cells.texts[5], QString("2"));
     // A step whose cells end where they began is no step.
     cells.edit(5, "4");
     cells.edit(5, "2");
     cells.history.finishStep();
-    QCOMPARE(cells.history.stack()->index(), 1);
-    QVERIFY(cells.history.stack()->canRedo());
+    QCOMPARE(int(cells.history.index()), 1);
+    QVERIFY(cells.history.canRedo());
   }
 
-  void aStepPushedInOneGoIsAppliedAndUndoneAsOne() {
+  void aStepPushedInOneGoIsUndoneAndRedoneAsOne() {
     Cells cells;
-    app::CellChanges changes;
+    record::ValueChanges changes;
     for (int row = 1; row <= 168; ++row) {
-      cells.texts[row] = "0";
-      changes[row] = {"0", QString::number(row % 256)};
+      cells.texts[row] = QString::number(row % 256);
+      changes[row] = {"0", std::to_string(row % 256)};
     }
-    cells.history.pushStep("Apply script", changes);
-    QCOMPARE(cells.texts[168], QString("168"));
-    cells.history.undo();
+    cells.history.push("Apply script", changes);
+    QCOMPARE(cells.history.undoName(), std::string("Apply script"));
+    cells.undo();
     for (int row = 1; row <= 168; ++row) QCOMPARE(cells.texts[row], QString("0"));
+    cells.redo();
+    QCOMPARE(cells.texts[168], QString("168"));
+    QVERIFY(!cells.history.canRedo());
   }
 
   void theHistoryIsBounded() {
     Cells cells;
-    for (int i = 0; i < EditHistory::kLimit + 500; ++i) {
+    for (int i = 0; i < int(EditHistory::kLimit) + 500; ++i) {
       cells.edit(1, QString::number(i));
       cells.history.finishStep();
     }
-    QCOMPARE(cells.history.stack()->count(), EditHistory::kLimit);
+    QCOMPARE(cells.history.count(), EditHistory::kLimit);
     int undone = 0;
-    while (cells.history.stack()->canUndo()) {
-      cells.history.undo();
+    while (cells.history.canUndo()) {
+      cells.undo();
       ++undone;
     }
-    QCOMPARE(undone, EditHistory::kLimit);
+    QCOMPARE(undone, int(EditHistory::kLimit));
     QCOMPARE(cells.texts[1], QString::number(499));
   }
 };
 
-QTEST_MAIN(EditHistoryTest)
+QTEST_APPLESS_MAIN(EditHistoryTest)
 #include "test_edit_history.moc"
