@@ -53,7 +53,11 @@ void IdentityEditor::writeCrew() {
   const QString need =
       QStringLiteral("The crew is stored in one byte: it must be a whole number from 0 to 255.");
   if (state_.filling) {
-    markValue(c_.Text7, 0.0, 255.0, false, need);
+    // The box shows both bytes after a fill; the mark is the crew cell's, as the save reads it.
+    const QString cell = c_.G1->textMatrix(11, record::kValueColumn);
+    const bool refused = c_.G1->valueCellRefused(11);
+    markValue(c_.Text7, refused || cell != crew ? record::readNumber(cell.toStdString()) : 0.0,
+              255.0, refused, need);
     return;
   }
   c_.G1->setTextMatrix(11, record::kValueColumn, crew);

@@ -71,9 +71,17 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
   showFlags(7, c.Check3.data(), 8);
   showFlags(8, c.Check4.data(), 6);
 
-  // Year and crew; the crew box shows both bytes, of which only byte 11 is ever written.
+  // Year and crew; the crew box shows both bytes, of which only byte 11 is ever written. A
+  // crew typed as a text that is not a plain byte (refused, or a fraction) is shown as typed,
+  // so that the box and its mark say what the cell holds.
   showText(c.Text8, padded(cellValue(grid, 10) * 256 + cellValue(grid, 9)));
-  showText(c.Text7, padded(cellValue(grid, 12) * 256 + cellValue(grid, 11)));
+  const QString crew = grid->textMatrix(11, kValueColumn);
+  const auto crewByte = grid->valueByte(11);
+  if (crewByte && crew == byteText(*crewByte)) {
+    showText(c.Text7, padded(cellValue(grid, 12) * 256 + cellValue(grid, 11)));
+  } else {
+    showText(c.Text7, crew);
+  }
 
   // Performance figures: unsigned 32-bit little-endian.
   for (int i = 0; i < 15; ++i) {

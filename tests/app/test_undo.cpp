@@ -42,6 +42,14 @@ struct ActiveFixture : Fixture {
   }
 };
 
+// A click on a grid row's label cell, as the user makes it.
+void ByteGridClick(Fixture& f, int row) {
+  auto* grid = f.find<ui::ByteGrid>("G1");
+  grid->setTopRow(row);
+  const QRect cell = grid->visualRect(grid->model()->index(row, record::kLabelColumn));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
 void typeInto(QLineEdit* box, const QString& text) {
   box->setFocus();
   box->selectAll();
@@ -186,6 +194,118 @@ class UndoTest : public QObject {
     f.press(Qt::CTRL | Qt::Key_Z);  // the flag, with the focus still in the crew box
     QCOMPARE(f.values(), loaded);
     QVERIFY(f.c().Text7->hasFocus());
+  }
+
+  // An undo never puts back a byte that the file no longer holds without the question about
+  // another program's change; the player's own edits come back.
+  void anUndoAfterARevertNeverBringsBackAnOutdatedByte_data() {
+    QTest::addColumn<bool>("editYearFirst");
+    QTest::addColumn<int>("undos");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("undo of the revert") << false << 1 << false;
+    QTest::newRow("undo past the revert to the old year") << true << 3 << true;
+  }
+  void anUndoAfterARevertNeverBringsBackAnOutdatedByte() {
+    QFETCH(bool, editYearFirst);
+    QFETCH(int, undos);
+    QFETCH(bool, asked);
+    ActiveFixture f;
+    const QString loadedYear = f.c().Text8->text().trimmed();
+    if (editYearFirst) typeInto(f.c().Text8, "1944");
+    typeInto(f.c().Text3[3], "36000");
+    // Another program writes the year 1952.
+    f.setRecordBytes(kSlot, 9, {1952 % 256, 1952 / 256});
+    f.prompter.answers = {true};
+    f.window->revertAction()->trigger();
+    QCOMPARE(f.c().Text8->text().trimmed(), QString("1952"));
+    // The revert, then the speed, then the year: back to the year the file no longer holds.
+    for (int i = 0; i < undos; ++i) f.press(Qt::CTRL | Qt::Key_Z);
+    if (editYearFirst) QCOMPARE(f.c().Text8->text().trimmed(), loadedYear);
+    f.prompter.choices = {"Go back"};
+    QTest::keyClick(f.c().Text3[3], Qt::Key_S, Qt::ControlModifier);
+    const qsizetype questions = f.prompter.questions.size();
+    QCOMPARE(questions, qsizetype(1 + (asked ? 1 : 0)));
+    if (asked) {
+      QVERIFY2(
+          f.prompter.questions.last().contains(QString("Year: %1 \u2192 1952").arg(loadedYear)),
+          qPrintable(f.prompter.questions.last()));
+      QCOMPARE(f.fileByte(kSlot, 9) + 256 * f.fileByte(kSlot, 10), 1952);
+      QVERIFY(f.window->hasUnsavedChanges());
+      return;
+    }
+    // The player's own edit came back and was saved; the other program's year stays.
+    QCOMPARE(f.fileByte(kSlot, 9) + 256 * f.fileByte(kSlot, 10), 1952);
+    QCOMPARE(f.fileByte(kSlot, 25) + 256 * f.fileByte(kSlot, 26), 36000);
+  }
+
+  // Edits left to be asked about when the Script Maker was opened stay so after an undo:
+  // the next pick asks instead of saving them without a word.
+  void anUndoDoesNotArmTheSilentSaveAgain() {
+    ActiveFixture f;
+    const QByteArray file = f.folder.bytes();
+    typeInto(f.c().Text3[3], "36000");
+    typeInto(f.c().Text8, "1950");
+    QTest::mouseClick(f.c().Command2, Qt::LeftButton);
+    QTest::mouseClick(f.c().Command5, Qt::LeftButton);
+    f.c().Text8->setFocus();
+    f.press(Qt::CTRL | Qt::Key_Z);  // the year
+    f.prompter.choices = {"Go back"};
+    f.pick(kSlot + 1);
+    QCOMPARE(f.prompter.questions.size(), 1);
+    QCOMPARE(f.prompter.buttonSets.last(),
+             QStringList({"Save to planes.dat", "Discard", "Go back"}));
+    QCOMPARE(f.window->openSlot(), kSlot);
+    QCOMPARE(f.folder.bytes(), file);
+  }
+
+  // Text typed and not yet entered (the code, the byte editor's box) is a step of its own:
+  // Ctrl+Z takes back that text, not an older edit, and Ctrl+Y brings it back.
+  void typedTextIsAStepOfItsOwnForUndo_data() {
+    QTest::addColumn<QString>("box");
+    QTest::newRow("code") << "Text5";
+    QTest::newRow("byte editor") << "Text4";
+  }
+  void typedTextIsAStepOfItsOwnForUndo() {
+    QFETCH(QString, box);
+    ActiveFixture f;
+    typeInto(f.c().Text3[3], "36000");
+    const QStringList older = f.values();
+    QStringList typed = older;
+    if (box == "Text5") {
+      typeInto(f.c().Text5, "ZZZZ");
+      for (int k = 0; k < 4; ++k) typed[164 + k] = QString::number('Z');
+    } else {
+      ByteGridClick(f, 76);
+      typeInto(f.c().Text4, "77");
+      typed[75] = "77";
+    }
+    f.press(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(f.values(), older);
+    f.press(Qt::CTRL | Qt::Key_Y);
+    QCOMPARE(f.values(), typed);
+    f.press(Qt::CTRL | Qt::Key_Z);
+    f.press(Qt::CTRL | Qt::Key_Z);
+    QVERIFY(!f.window->hasUnsavedChanges());
+  }
+
+  // Every box refilled by an undo shows its cell's text and mark: a refused crew stays
+  // "12x" and red, not "12".
+  void boxesRefilledByUndoShowTheirCellsExactly() {
+    ActiveFixture f;
+    const QString crew = f.c().Text7->text();
+    typeInto(f.c().Text7, "12x");
+    QVERIFY(f.c().Text7->toolTip().contains("255"));
+    typeInto(f.c().Text8, "1950");
+    f.press(Qt::CTRL | Qt::Key_Z);  // the year
+    QCOMPARE(f.cell(11), QString("12x"));
+    QCOMPARE(f.c().Text7->text(), QString("12x"));
+    QCOMPARE(f.c().Text7->palette().color(QPalette::Text), QColor(Qt::red));
+    f.press(Qt::CTRL | Qt::Key_Z);  // the crew
+    QCOMPARE(f.c().Text7->text(), crew);
+    QVERIFY(f.c().Text7->toolTip().isEmpty());
+    f.press(Qt::CTRL | Qt::Key_Y);
+    QCOMPARE(f.c().Text7->text(), QString("12x"));
+    QVERIFY(f.c().Text7->toolTip().contains("255"));
   }
 };
 
