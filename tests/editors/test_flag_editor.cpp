@@ -2,6 +2,7 @@
 // without a box, and what a load of the flag bytes leaves behind.
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QTest>
 
 #include "record/layout.h"
@@ -28,6 +29,33 @@ QString checkedBoxes(const Fixture& f, int byte) {
 
 void click(QCheckBox* b) {
   QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+ui::TitleFrame* frame(const Fixture& f, int byte) {
+  return f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4));
+}
+
+// Saves as the player does, with the "Save planes.dat" button.
+void save(const Fixture& f) {
+  QTest::mouseClick(f.find<QPushButton>(QStringLiteral("Command3")), Qt::LeftButton);
+}
+
+// Bytes stored with both bits of their exclusive pair set, as some files have them.
+void pairStoredWithBothBits() {
+  QTest::addColumn<int>("byte");
+  QTest::addColumn<int>("loaded");
+  QTest::addColumn<QString>("checked");  // after the load
+  QTest::addColumn<int>("other");        // a box outside the pair
+  QTest::addColumn<int>("afterOther");
+  QTest::addColumn<int>("pairBox");  // a box of the pair, clicked off and on again
+  QTest::addColumn<int>("partner");  // the other box of the pair
+  QTest::addColumn<int>("afterOff");
+  QTest::addColumn<int>("afterOn");
+  QTest::newRow("twin and four engined") << 5 << 53 << "0,2,4,5" << 0 << 52 << 4 << 5 << 37 << 21;
+  QTest::newRow("gear inwards and outwards") << 6 << 98 << "1,5,6" << 0 << 99 << 6 << 5 << 34 << 66;
+  QTest::newRow("turn and energy fighter") << 7 << 192 << "6,7" << 1 << 194 << 7 << 6 << 64 << 128;
+  QTest::newRow("light and heavy armour, bits 6 and 7")
+      << 8 << 241 << "0,4,5" << 0 << 240 << 5 << 4 << 209 << 225;
 }
 
 }  // namespace
@@ -99,49 +127,84 @@ class FlagEditorTest : public QObject {
     QTest::addColumn<int>("byte");
     QTest::addColumn<int>("loaded");
     QTest::addColumn<QString>("checked");
-    QTest::addColumn<QString>("rebuilt");  // the byte once the player clicks in the frame
-    QTest::newRow("both engine counts") << 5 << 48 + 1 << "0,4"
-                                        << "17";
-    QTest::newRow("both gear directions") << 6 << 96 << "5"
-                                          << "32";
-    QTest::newRow("both fighter kinds") << 7 << 192 << "6"
-                                        << "64";
-    QTest::newRow("both armours") << 8 << 48 << "4"
-                                  << "16";
-    QTest::newRow("not used bit of byte 6") << 6 << 8 << "3"
-                                            << "8";
-    QTest::newRow("not used bit of byte 7") << 7 << 8 + 2 << "1,3"
-                                            << "10";
-    QTest::newRow("byte 8 with bit 6") << 8 << 65 << "0"
-                                       << "65";
-    QTest::newRow("byte 8 with bit 7") << 8 << 128 + 2 << "1"
-                                       << "130";
-    QTest::newRow("byte 8 with bits 6, 7 and both armours") << 8 << 192 + 48 << "4"
-                                                            << "208";
+    QTest::newRow("both engine counts") << 5 << 48 + 1 << "0,4,5";
+    QTest::newRow("both gear directions") << 6 << 96 << "5,6";
+    QTest::newRow("both fighter kinds") << 7 << 192 << "6,7";
+    QTest::newRow("both armours") << 8 << 48 << "4,5";
+    QTest::newRow("not used bit of byte 6") << 6 << 8 << "3";
+    QTest::newRow("not used bit of byte 7") << 7 << 8 + 2 << "1,3";
+    QTest::newRow("byte 8 with bit 6") << 8 << 65 << "0";
+    QTest::newRow("byte 8 with bit 7") << 8 << 128 + 2 << "1";
+    QTest::newRow("byte 8 with bits 6, 7 and both armours") << 8 << 192 + 48 << "4,5";
   }
   void loadShowsTheBits() {
     QFETCH(int, byte);
     QFETCH(int, loaded);
     QFETCH(QString, checked);
-    QFETCH(QString, rebuilt);
     Fixture f;
     f.setRecordBytes(3, byte, {loaded});
     f.pick(3);
-    // The load changes nothing: a pair stored with both bits set keeps them in the cell,
-    // though the boxes can show only one.
+    // The load changes nothing and shows every stored bit that has a box.
     QCOMPARE(checkedBoxes(f, byte), checked);
     QCOMPARE(f.cell(byte), QString::number(loaded));
     QCOMPARE(f.cell(byte, 1), QString::number(loaded));
-    QCOMPARE(f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4))->title(),
-             QString::number(loaded));
+    QCOMPARE(frame(f, byte)->title(), QString::number(loaded));
     QVERIFY(!f.window->state().recordModified);
     QVERIFY(!f.window->hasUnsavedChanges());
-    // A click in the frame (box 0 on and off again) rebuilds the byte from the boxes.
-    auto* box = f.find<QCheckBox>(QStringLiteral("Check%1(0)").arg(byte - 4));
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-    QCOMPARE(f.cell(byte), rebuilt);
-    QCOMPARE(f.find<ui::TitleFrame>(QStringLiteral("F%1").arg(byte - 4))->title(), rebuilt);
+    // Box 0 on and off again gives back the byte as stored.
+    click(box(f, byte, 0));
+    click(box(f, byte, 0));
+    QCOMPARE(f.cell(byte), QString::number(loaded));
+    QCOMPARE(frame(f, byte)->title(), QString::number(loaded));
+  }
+
+  void pairStoredWithBothBitsKeepsThemOnOtherClicks_data() { pairStoredWithBothBits(); }
+  void pairStoredWithBothBitsBecomesExclusiveByAClickInThePair_data() { pairStoredWithBothBits(); }
+
+  void pairStoredWithBothBitsKeepsThemOnOtherClicks() {
+    QFETCH(int, byte);
+    QFETCH(int, loaded);
+    QFETCH(QString, checked);
+    QFETCH(int, other);
+    QFETCH(int, afterOther);
+    Fixture f;
+    f.setRecordBytes(3, byte, {loaded});
+    const QByteArray stored = f.folder.bytes();
+    f.pick(3);
+    QCOMPARE(checkedBoxes(f, byte), checked);
+    QCOMPARE(f.cell(byte), QString::number(loaded));
+    save(f);
+    QCOMPARE(f.folder.bytes(), stored);
+
+    click(box(f, byte, other));
+    QCOMPARE(f.cell(byte), QString::number(afterOther));
+    QCOMPARE(frame(f, byte)->title(), QString::number(afterOther));
+    save(f);
+    QCOMPARE(f.fileByte(3, byte), afterOther);
+    QCOMPARE(f.prompter.errors, QStringList());
+  }
+  void pairStoredWithBothBitsBecomesExclusiveByAClickInThePair() {
+    QFETCH(int, byte);
+    QFETCH(int, loaded);
+    QFETCH(QString, checked);
+    QFETCH(int, pairBox);
+    QFETCH(int, partner);
+    QFETCH(int, afterOff);
+    QFETCH(int, afterOn);
+    Fixture f;
+    f.setRecordBytes(3, byte, {loaded});
+    f.pick(3);
+    QCOMPARE(checkedBoxes(f, byte), checked);
+    // Unchecking one box of the pair leaves its partner checked.
+    click(box(f, byte, pairBox));
+    QCOMPARE(f.cell(byte), QString::number(afterOff));
+    QVERIFY(box(f, byte, partner)->isChecked());
+    // Checking it again unchecks the partner.
+    click(box(f, byte, pairBox));
+    QCOMPARE(f.cell(byte), QString::number(afterOn));
+    QVERIFY(!box(f, byte, partner)->isChecked());
+    save(f);
+    QCOMPARE(f.fileByte(3, byte), afterOn);
   }
 
   void loadOfEqualFlagsRunsNoReaction() {
