@@ -39,16 +39,17 @@ void FlagEditor::stateChanged(int array, int i) {
   const Flags f = flags(array);
   const int row = 5 + array;
 
-  // Checking one box of the exclusive pair unchecks the other, whose own reaction runs first.
-  if ((i == f.pairLow || i == f.pairLow + 1) && f.boxes[i]->isChecked()) {
-    const int partner = i == f.pairLow ? f.pairLow + 1 : f.pairLow;
-    f.boxes[partner]->setChecked(false);
-  }
-  // A fill shows the byte in the boxes and the frame: nothing is rebuilt or written, so a pair
-  // stored with both bits set keeps them until the player clicks in the frame.
+  // A fill shows the byte in the boxes and the frame as it is stored: nothing is rebuilt or
+  // written, and a pair stored with both bits set shows both boxes checked.
   if (state_.filling) {
     c_.F[static_cast<std::size_t>(array)]->setTitle(c_.G1->textMatrix(row, record::kValueColumn));
     return;
+  }
+  // The player checking one box of the exclusive pair unchecks the other, whose own reaction
+  // runs first. A click anywhere else leaves the pair as it is, both bits included.
+  if ((i == f.pairLow || i == f.pairLow + 1) && f.boxes[i]->isChecked()) {
+    const int partner = i == f.pairLow ? f.pairLow + 1 : f.pairLow;
+    f.boxes[partner]->setChecked(false);
   }
 
   // The byte is rebuilt from its boxes. Byte 8 has boxes for bits 0 to 5 only: bits 6 and 7

@@ -54,11 +54,9 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
 
   showText(c.Text5, codeInGrid(c));
 
-  // Flag boxes from bytes 5 to 8, highest box first. Each box is set straight to its bit, so
-  // that only a box whose state really changes raises its reaction and is redrawn. A pair
-  // stored with both
-  // bits set shows one of them, as the boxes can; the byte itself keeps both until the player
-  // clicks in that frame.
+  // Flag boxes from bytes 5 to 8. Each box is set straight to its bit, so that only a box
+  // whose state really changes raises its reaction and is redrawn. The boxes show the bits as
+  // stored: a pair stored with both bits set shows both boxes checked.
   auto showFlags = [&](int row, QCheckBox* const* boxes, int count) {
     const double value = cellValue(grid, row);
     const auto bits = value >= 0 && value <= 255 ? static_cast<unsigned>(value) : 0u;

@@ -21,7 +21,6 @@ class CaptionLabel;
 class DirList;
 class OptionArray;
 class PickList;
-class TitleFrame;
 }  // namespace tolvane::ui
 
 namespace tolvane::editors {
@@ -38,7 +37,7 @@ struct WindowControls {
   ui::PickList* List1 = nullptr;
 
   // Flag frames.
-  std::array<ui::TitleFrame*, 4> F{};  // F1..F4 at 0..3
+  std::array<QGroupBox*, 4> F{};  // F1..F4 at 0..3
   std::array<QCheckBox*, 8> Check1{};
   std::array<QCheckBox*, 8> Check2{};
   std::array<QCheckBox*, 8> Check3{};

@@ -10,8 +10,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFrame>
-#include <QStyleOptionGroupBox>
-#include <QStylePainter>
 #include <QToolTip>
 #include <QWidget>
 #include <algorithm>
@@ -93,78 +91,6 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
 
 void showCheckState(QCheckBox* box, Qt::CheckState state) {
   if (box->checkState() != state) box->setCheckState(state);
-}
-
-TitleFrame::TitleFrame(QWidget* parent) : QGroupBox(parent) {}
-
-namespace {
-bool digitsOnly(const QString& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-}
-}  // namespace
-
-void TitleFrame::setTitle(const QString& title) {
-  if (title == title_) return;
-  const bool digits = digitsOnly(title) && digitsOnly(title_);
-  if (title.isEmpty() != title_.isEmpty()) {
-    // The outline's top edge moves when a title comes or goes: the whole frame is redrawn.
-    title_ = title;
-    QGroupBox::setTitle(title.isEmpty() ? QString() : QStringLiteral(" "));
-    update();
-    return;
-  }
-  title_ = title;
-  const QRect strip = digits ? digitStrip() : QRect();
-  if (strip.isEmpty()) {
-    update();
-  } else {
-    update(strip);
-  }
-}
-
-QRect TitleFrame::digitStrip() const {
-  if (digitStripKnown_) return digitStrip_;
-  // A title of digits is drawn from the label's top down to its baseline, with one row of
-  // antialiased edge below; none of it changes anything else in the frame.
-  QStyleOptionGroupBox option;
-  initStyleOption(&option);
-  option.text = QStringLiteral("0");
-  const QRect label =
-      style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
-  QRect strip(0, 0, width(), label.top() + fontMetrics().ascent() + 2);
-  for (const QObject* child : children()) {
-    const auto* widget = qobject_cast<const QWidget*>(child);
-    if (widget && !widget->isWindow() && widget->geometry().intersects(strip)) strip = QRect();
-  }
-  digitStrip_ = strip;
-  digitStripKnown_ = true;
-  return strip;
-}
-
-bool TitleFrame::event(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::FontChange:
-    case QEvent::StyleChange:
-    case QEvent::Resize:
-    case QEvent::ChildAdded:
-    case QEvent::ChildRemoved:
-    case QEvent::LayoutRequest:
-      digitStripKnown_ = false;
-      break;
-    default:
-      break;
-  }
-  return QGroupBox::event(event);
-}
-
-void TitleFrame::paintEvent(QPaintEvent*) {
-  // QGroupBox's own drawing, with this frame's title.
-  QStylePainter painter(this);
-  QStyleOptionGroupBox option;
-  initStyleOption(&option);
-  option.text = title_;
-  painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 
 OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {

@@ -46,30 +46,10 @@ class CaptionLabel : public QLabel {
 // shows that state; a box that does is left alone, so a fill redraws only the boxes it turns.
 void showCheckState(QCheckBox* box, Qt::CheckState state);
 
-// A frame whose title is a value that changes often (a flag byte). A new title on a QGroupBox
-// redraws the whole frame and every control in it; here a title of digits that replaces
-// another redraws only the band the title is drawn in. Use title() and setTitle() of this
-// class: QGroupBox's own title is kept as a blank placeholder while a title is shown, because
-// the frame's outline depends on whether there is one.
-class TitleFrame : public QGroupBox {
-  Q_OBJECT
- public:
-  explicit TitleFrame(QWidget* parent = nullptr);
-  QString title() const { return title_; }
-  void setTitle(const QString& title);
-
- protected:
-  bool event(QEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  // The band a title of digits is drawn in; empty when it would reach a control in the frame
-  // (which then has to be redrawn with the frame). Worked out once per size, font and style.
-  QRect digitStrip() const;
-  QString title_;
-  mutable QRect digitStrip_;
-  mutable bool digitStripKnown_ = false;
-};
+// The frames of the flag bytes, whose titles show the bytes' values, are plain group boxes:
+// their titles are set and read with QGroupBox's own setTitle() and title(), so that whatever
+// holds them as QGroupBox (accessibility, styles, tests) reads the title shown.
+using TitleFrame = QGroupBox;
 
 // An option button that a click selects but never unselects; only its array clears it.
 class OptionButton : public QRadioButton {

@@ -134,8 +134,6 @@ class MainWindowTest : public QObject {
       text = b->text();
     else if (auto* l = qobject_cast<QLabel*>(w))
       text = l->text();
-    else if (auto* t = qobject_cast<ui::TitleFrame*>(w))
-      text = t->title();
     else if (auto* g = qobject_cast<QGroupBox*>(w))
       text = g->title();
     QCOMPARE(text, caption);

@@ -15,6 +15,8 @@
 // - the loaded-value column holds the bytes the window last read or wrote, and the window has
 //   unsaved changes exactly when a value cell differs from them;
 // - after every load the value column equals the loaded column;
+// - a click on a flag box changes its byte by that bit alone, and by the other bit of an
+//   exclusive pair when it checks a box of the pair;
 // - edits are never dropped without a question: a pick or a close that goes through without
 //   an answer that drops them leaves them in the file, and one that stays keeps them in the
 //   cells.
@@ -872,16 +874,42 @@ class Runner {
     return QStringLiteral("type \"%1\" into %2").arg(text, box->objectName());
   }
 
+  // A click on a flag box changes its byte by the clicked bit only; checking a box of an
+  // exclusive pair also clears the other bit of the pair. Every other bit, including a pair
+  // stored with both bits set, stays.
   QString clickFlag() {
-    std::vector<QCheckBox*> all;
-    for (auto* b : c_.Check1) all.push_back(b);
-    for (auto* b : c_.Check2) all.push_back(b);
-    for (auto* b : c_.Check3) all.push_back(b);
-    for (auto* b : c_.Check4) all.push_back(b);
-    QCheckBox* box = all[std::size_t(below(int(all.size())))];
-    if (!reachable(box)) return "skip";
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-    return "click " + box->objectName();
+    struct Box {
+      QCheckBox* box;
+      int row;
+      int bit;
+    };
+    static const int kPairLow[4] = {4, 5, 6, 4};  // bytes 5, 6, 7, 8
+    std::vector<Box> all;
+    for (int i = 0; i < 8; ++i) all.push_back({c_.Check1[std::size_t(i)], 5, i});
+    for (int i = 0; i < 8; ++i) all.push_back({c_.Check2[std::size_t(i)], 6, i});
+    for (int i = 0; i < 8; ++i) all.push_back({c_.Check3[std::size_t(i)], 7, i});
+    for (int i = 0; i < 6; ++i) all.push_back({c_.Check4[std::size_t(i)], 8, i});
+    const Box b = all[std::size_t(below(int(all.size())))];
+    if (!reachable(b.box)) return "skip";
+    const auto before = record::cellByte(c_.G1->textMatrix(b.row, kValueColumn).toStdString());
+    QTest::mouseClick(b.box, Qt::LeftButton, {}, QPoint(6, b.box->height() / 2));
+    if (before) {
+      int due = *before ^ (1 << b.bit);
+      const int low = kPairLow[b.row - 5];
+      if ((b.bit == low || b.bit == low + 1) && (due >> b.bit & 1)) {
+        due &= ~(1 << (b.bit == low ? low + 1 : low));
+      }
+      const QString now = c_.G1->textMatrix(b.row, kValueColumn);
+      if (now != QString::number(due)) {
+        failure_ = QStringLiteral("a click on %1 turned byte %2 from %3 into \"%4\", not %5")
+                       .arg(b.box->objectName())
+                       .arg(b.row)
+                       .arg(*before)
+                       .arg(now)
+                       .arg(due);
+      }
+    }
+    return "click " + b.box->objectName();
   }
 
   QString clickGunGroupPanel() {
