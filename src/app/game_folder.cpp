@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileDialog>
 #include <QSettings>
 #include <QTimer>
@@ -23,12 +22,20 @@ namespace fs = std::filesystem;
 
 const QString kFolderKey = QStringLiteral("gameFolder");
 
+// Paths become text and back without losing a byte (see native_path.h): a folder whose name
+// is not UTF-8 is still the same folder after the command line, the settings and a message.
 fs::path toPath(const QString& s) {
-  return fs::path(QFile::encodeName(s).toStdString());
+  return script::pathFromText(s);
 }
 
 QString toText(const fs::path& p) {
-  return QFile::decodeName(QByteArray::fromStdString(p.string()));
+  return script::textFromPath(p);
+}
+
+// A message of the record layer, which quotes paths as their bytes, shown with U+FFFD for a
+// byte that is not UTF-8.
+QString messageText(const std::string& message) {
+  return script::displayPath(script::textFromNative(message));
 }
 
 bool isDataFileName(const fs::path& p) {
@@ -89,7 +96,7 @@ CommandLine folderOf(const fs::path& folder) {
   if (located.ok()) {
     line.folder = folder;
   } else {
-    line.error = QString::fromStdString(located.error);
+    line.error = messageText(located.error);
   }
   return line;
 }
@@ -107,7 +114,7 @@ CommandLine resolvePath(const QString& argument, const fs::path& currentFolder) 
   path = path.lexically_normal();
   // A trailing separator ("game/") leaves an empty file name; the folder is what was meant.
   if (path.filename().empty() && path.has_parent_path()) path = path.parent_path();
-  const QString shown = QStringLiteral("\"%1\"").arg(argument);
+  const QString shown = QStringLiteral("\"%1\"").arg(script::displayPath(argument));
 
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
@@ -137,6 +144,12 @@ CommandLine resolvePath(const QString& argument, const fs::path& currentFolder) 
 
 }  // namespace
 
+QStringList argumentTexts(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << script::textFromNative(argv[i]);
+  return arguments;
+}
+
 CommandLine parseCommandLine(const QStringList& arguments, const fs::path& currentFolder) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
@@ -150,8 +163,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const fs::path& curre
       QStringLiteral("[PATH]"));
 
   CommandLine line;
-  const QString program =
-      arguments.isEmpty() ? QStringLiteral("tolvane") : toText(toPath(arguments[0]).filename());
+  const QString program = arguments.isEmpty()
+                              ? QStringLiteral("tolvane")
+                              : script::displayPath(toText(toPath(arguments[0]).filename()));
   const QString tryHelp = QStringLiteral("\nTry '%1 --help' for more information.").arg(program);
   if (!parser.parse(arguments)) {
     line.exit = true;
@@ -203,13 +217,23 @@ bool holdsDataFile(const fs::path& folder) {
   return false;
 }
 
+// The folder is remembered as its bytes when its name is not UTF-8 (text in the settings file
+// could not hold them), and as text otherwise, as earlier versions wrote it.
 fs::path rememberedGameFolder() {
-  return toPath(QSettings().value(kFolderKey).toString());
+  const QVariant value = QSettings().value(kFolderKey);
+  if (value.typeId() == QMetaType::QByteArray) return fs::path(value.toByteArray().toStdString());
+  return toPath(value.toString());
 }
 
 void rememberGameFolder(const fs::path& folder) {
   QSettings settings;
-  settings.setValue(kFolderKey, toText(fs::absolute(folder)));
+  const fs::path absolute = fs::absolute(folder);
+  const QString text = toText(absolute);
+  if (script::hasUnpairedSurrogate(text)) {
+    settings.setValue(kFolderKey, QByteArray::fromStdString(absolute.native()));
+  } else {
+    settings.setValue(kFolderKey, text);
+  }
 }
 
 StartFolder startFolder(const CommandLine& line, const fs::path& currentFolder) {
@@ -233,17 +257,17 @@ bool chooseGameFolder(MainWindow& window) {
   for (;;) {
     const QString chosen = QFileDialog::getExistingDirectory(&window, title, from);
     if (chosen.isEmpty()) return false;
-    const fs::path folder = toPath(chosen);
+    const fs::path folder = script::pathFromDialogText(chosen);
     const record::Located located = record::locateDataFile(folder);
     if (located.ok()) {
       window.setFolder(folder);
       rememberGameFolder(folder);
       return true;
     }
-    ui::prompter().showError(QStringLiteral("Tolvane"),
-                             QString::fromStdString(located.error) +
-                                 QStringLiteral("\n\nChoose the folder that holds the game's "
-                                                "planes.dat."));
+    ui::prompter().showError(
+        QStringLiteral("Tolvane"),
+        messageText(located.error) + QStringLiteral("\n\nChoose the folder that holds the game's "
+                                                    "planes.dat."));
     from = chosen;
   }
 }
@@ -253,7 +277,7 @@ namespace {
 int answerOnTerminal(const CommandLine& line, const QStringList& arguments) {
   if (!line.output.isEmpty()) std::fputs(line.output.toLocal8Bit().constData(), stdout);
   if (!line.error.isEmpty()) {
-    const QString program = toText(toPath(arguments.value(0)).filename());
+    const QString program = script::displayPath(toText(toPath(arguments.value(0)).filename()));
     std::fprintf(stderr, "%s: %s\n", program.toLocal8Bit().constData(),
                  line.error.toLocal8Bit().constData());
   }
@@ -265,9 +289,8 @@ int answerOnTerminal(const CommandLine& line, const QStringList& arguments) {
 int run(int& argc, char** argv) {
   std::error_code ec;
   fs::path current = fs::current_path(ec);
-  if (ec) current = QDir::homePath().toStdString();
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (ec) current = toPath(QDir::homePath());
+  const QStringList arguments = argumentTexts(argc, argv);
   CommandLine line = parseCommandLine(arguments, current);
   if (line.exit && !line.mayHoldQtOptions) return answerOnTerminal(line, arguments);
 
@@ -277,9 +300,10 @@ int run(int& argc, char** argv) {
   fonts.finish();
   const StartupWork images(loadImageFormatPlugins);
   if (line.exit) {
-    // The application has taken its own options out; what is left must be ours.
-    line = parseCommandLine(QApplication::arguments(), current);
-    if (line.exit) return answerOnTerminal(line, QApplication::arguments());
+    // The application has taken its own options out of argv; what is left must be ours.
+    const QStringList left = argumentTexts(argc, argv);
+    line = parseCommandLine(left, current);
+    if (line.exit) return answerOnTerminal(line, left);
   }
   const StartFolder start = startFolder(line, current);
   MainWindow window(start.folder);

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <csignal>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -12,12 +15,17 @@ namespace tolvane::app {
 class SignalBridge : public QObject {
   Q_OBJECT
  public:
-  // Installs the handlers; only one bridge may exist at a time.
-  explicit SignalBridge(QObject* parent = nullptr);
+  // Installs the handlers for the signals given; only one bridge may exist at a time. When a
+  // handler cannot be installed, none stays installed, active() is false and error() says why.
+  explicit SignalBridge(QObject* parent = nullptr,
+                        std::vector<int> signalNumbers = {SIGTERM, SIGINT, SIGHUP});
+  // Puts back the handlers that were in place before the bridge, as they were.
   ~SignalBridge() override;
 
-  // Whether the handlers are in place (a pipe could be made).
+  // Whether the handlers are in place.
   bool active() const { return notifier_ != nullptr; }
+  // Why the handlers are not in place; empty when they are.
+  QString error() const { return error_; }
 
  signals:
   // Raised in the event loop for each signal received; number is the signal's number.
@@ -25,7 +33,15 @@ class SignalBridge : public QObject {
 
  private:
   void readSignal();
+  void restore();
+
+  struct Previous {
+    int number = 0;
+    struct sigaction action {};
+  };
+  std::vector<Previous> previous_;
   QSocketNotifier* notifier_ = nullptr;
+  QString error_;
 };
 
 }  // namespace tolvane::app

@@ -1,21 +1,17 @@
 #include "record/record_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
 
-#include "record/unique_fd.h"
+#include "record/file_system.h"
 
 namespace tolvane::record {
 namespace {
 
-std::string systemReason(int error) {
-  return std::strerror(error);
+std::string systemReason(const std::error_code& error) {
+  return error.message();
 }
 
 bool sameNameIgnoringAsciiCase(const std::string& a, const char* b) {
@@ -33,26 +29,6 @@ bool sameNameIgnoringAsciiCase(const std::string& a, const char* b) {
 
 std::string quoted(const std::filesystem::path& p) {
   return "\"" + p.string() + "\"";
-}
-
-// Writes all of a buffer at an offset, retrying short writes and interrupted calls.
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size, off_t offset, int* error) {
-  while (size > 0) {
-    const ssize_t n = ::pwrite(fd, data, size, offset);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      *error = errno;
-      return false;
-    }
-    if (n == 0) {
-      *error = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += n;
-  }
-  return true;
 }
 
 }  // namespace
@@ -90,43 +66,35 @@ Located locateDataFile(const std::filesystem::path& folder) {
 
 RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPosition) {
   RecordRead result;
-  // O_NONBLOCK: a FIFO or device in the file's place must not make the open wait forever;
-  // the check below refuses it, and for a regular file the flag changes nothing.
-  UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
-    result.error = quoted(file) + " cannot be opened for reading: " + systemReason(errno) + ".";
+  files::File fd;
+  if (const std::error_code error = files::openForReading(file, &fd)) {
+    result.error = quoted(file) + " cannot be opened for reading: " + systemReason(error) + ".";
     return result;
   }
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) {
-    result.error = quoted(file) + " cannot be examined: " + systemReason(errno) + ".";
+  files::Status info;
+  if (const std::error_code error = files::statusOf(fd, &info)) {
+    result.error = quoted(file) + " cannot be examined: " + systemReason(error) + ".";
     return result;
   }
-  if (!S_ISREG(info.st_mode)) {
+  if (!info.regular) {
     result.error = quoted(file) + " is not a regular file.";
     return result;
   }
   const std::int64_t lastPosition = firstPosition + kRecordBytes - 1;
-  if (info.st_size < lastPosition) {
-    result.error = quoted(file) + " is too short: it holds " + std::to_string(info.st_size) +
+  if (info.size < lastPosition) {
+    result.error = quoted(file) + " is too short: it holds " + std::to_string(info.size) +
                    " bytes, and this aircraft's record ends at byte " +
                    std::to_string(lastPosition) + ".";
     return result;
   }
   std::size_t done = 0;
-  while (done < result.bytes.size()) {
-    const ssize_t n = ::pread(fd.get(), result.bytes.data() + done, result.bytes.size() - done,
-                              static_cast<off_t>(firstPosition - 1 + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      result.error = quoted(file) + " cannot be read: " + systemReason(errno) + ".";
-      return result;
-    }
-    if (n == 0) {
-      result.error = quoted(file) + " ended while its record was being read.";
-      return result;
-    }
-    done += static_cast<std::size_t>(n);
+  if (const std::error_code error =
+          files::readAt(fd, result.bytes.data(), result.bytes.size(), firstPosition - 1, &done)) {
+    result.error = quoted(file) + " cannot be read: " + systemReason(error) + ".";
+    return result;
+  }
+  if (done < result.bytes.size()) {
+    result.error = quoted(file) + " ended while its record was being read.";
   }
   return result;
 }
@@ -140,7 +108,7 @@ namespace {
 // Why a backup copy could not be made, and which copy it was.
 struct BackupFailure {
   std::filesystem::path copy;
-  int error = 0;
+  std::error_code error;
 };
 
 std::filesystem::path withSuffix(const std::filesystem::path& file, const char* suffix) {
@@ -149,118 +117,108 @@ std::filesystem::path withSuffix(const std::filesystem::path& file, const char* 
   return p;
 }
 
-// A fresh temporary file of our own: a leftover one, or a link planted in its place, is
-// removed rather than written through. Returns the descriptor, or -1 with errno set.
-int createTemporary(const std::filesystem::path& temporary) {
-  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) return -1;
-  return ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-}
-
-// Gives a finished temporary copy a name that is never replaced once it exists, whatever
-// stands there (a file, a link, a folder). Returns 0, EEXIST when the name is taken, or the
-// system's error.
-int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // File systems without that flag: a hard link never replaces either.
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    return 0;
+// A copy being written: a hidden file of a unique name beside planes.dat, so that two
+// programs saving at once never write into or rename each other's copy. It is removed
+// unless it was renamed into place.
+struct PendingCopy {
+  std::filesystem::path target;
+  std::filesystem::path temporary;
+  files::File out;
+  PendingCopy() = default;
+  PendingCopy(const PendingCopy&) = delete;
+  PendingCopy& operator=(const PendingCopy&) = delete;
+  ~PendingCopy() {
+    if (!temporary.empty()) files::removeFile(temporary);
   }
-  if (errno == EEXIST) return EEXIST;
-  // Nor hard links (FAT, some network shares): look, then rename.
-  struct stat info {};
-  if (::lstat(to.c_str(), &info) == 0) return EEXIST;
-  if (errno != ENOENT) return errno;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-// Flushes a folder, so that a file just renamed into it keeps its name after a crash.
-int syncFolder(const std::filesystem::path& folder) {
-  UniqueFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() < 0) return errno;
-  // Some file systems cannot flush a folder; the rename itself has been made.
-  if (::fsync(dir.get()) != 0 && errno != EINVAL) return errno;
-  return 0;
-}
+  std::error_code create(const std::filesystem::path& file, const char* suffix) {
+    target = withSuffix(file, suffix);
+    return files::createTemporaryBeside(file, suffix, 0644, &out, &temporary);
+  }
+  // Flushes the copy and closes it, so that it is whole on the disk before it takes a name.
+  std::error_code finish() {
+    if (const std::error_code error = files::flush(out)) return error;
+    return out.close();
+  }
+  void renamed() { temporary.clear(); }
+};
 
 // Copies the file as it is to "<name>.bak", replacing an older copy, and to "<name>.orig"
 // when there is no such name yet. Each copy is written to a fresh temporary file, flushed and
 // renamed into place, so that a backup is either whole or not there. Returns true on success
 // with the identity of the file that was read.
-bool makeBackup(const std::filesystem::path& file, struct stat* copied, BackupFailure* failure) {
-  const std::filesystem::path backup = withSuffix(file, ".bak");
-  const std::filesystem::path original = withSuffix(file, ".orig");
-  const std::filesystem::path backupTemporary = withSuffix(file, ".bak.tmp");
-  const std::filesystem::path originalTemporary = withSuffix(file, ".orig.tmp");
-  failure->copy = backup;
-
-  UniqueFd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (in.get() < 0 || ::fstat(in.get(), copied) != 0) {
-    failure->error = errno;
-    return false;
-  }
-  // The first copy ever made is kept as well; anything already named so is left alone.
-  struct stat existing {};
-  bool keepOriginal = false;
-  if (::lstat(original.c_str(), &existing) != 0) {
-    if (errno != ENOENT) {
-      failure->copy = original;
-      failure->error = errno;
-      return false;
-    }
-    keepOriginal = true;
-  }
-
-  UniqueFd backupOut(createTemporary(backupTemporary));
-  if (backupOut.get() < 0) {
-    failure->error = errno;
-    return false;
-  }
-  UniqueFd originalOut(keepOriginal ? createTemporary(originalTemporary) : -1);
-  bool originalPending = keepOriginal && originalOut.get() >= 0;
-  auto fail = [&](const std::filesystem::path& copy, int error) {
-    ::unlink(backupTemporary.c_str());
-    if (originalPending) ::unlink(originalTemporary.c_str());
+bool makeBackup(const std::filesystem::path& file, files::Identity* copied,
+                BackupFailure* failure) {
+  auto fail = [failure](const std::filesystem::path& copy, const std::error_code& error) {
     failure->copy = copy;
     failure->error = error;
     return false;
   };
-  if (keepOriginal && originalOut.get() < 0) return fail(original, errno);
+  const std::filesystem::path backupName = withSuffix(file, ".bak");
+  const std::filesystem::path originalName = withSuffix(file, ".orig");
+
+  files::File in;
+  files::Status info;
+  if (const std::error_code error = files::openForReading(file, &in)) {
+    return fail(backupName, error);
+  }
+  if (const std::error_code error = files::statusOf(in, &info)) return fail(backupName, error);
+  // A FIFO or device put in the file's place would give an empty or endless copy that
+  // replaces the good one.
+  if (!info.regular) return fail(backupName, std::make_error_code(std::errc::invalid_argument));
+  *copied = info.identity;
+
+  // The first copy ever made is kept as well; anything already named so is left alone.
+  files::Status existing;
+  bool keepOriginal = false;
+  if (const std::error_code error =
+          files::statusOfName(originalName, &existing, files::Links::NoFollow)) {
+    if (error != std::errc::no_such_file_or_directory) return fail(originalName, error);
+    keepOriginal = true;
+  }
+
+  PendingCopy backup;
+  PendingCopy original;
+  if (const std::error_code error = backup.create(file, ".bak")) return fail(backupName, error);
+  if (keepOriginal) {
+    if (const std::error_code error = original.create(file, ".orig")) {
+      return fail(originalName, error);
+    }
+  }
 
   std::uint8_t buffer[65536];
-  off_t offset = 0;
+  std::int64_t offset = 0;
   for (;;) {
-    const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return fail(backup, errno);
+    std::size_t n = 0;
+    if (const std::error_code error = files::readSome(in, buffer, sizeof buffer, &n)) {
+      return fail(backupName, error);
+    }
     if (n == 0) break;
-    int error = 0;
-    if (!writeAll(backupOut.get(), buffer, static_cast<std::size_t>(n), offset, &error)) {
-      return fail(backup, error);
+    if (const std::error_code error = files::writeAllAt(backup.out, buffer, n, offset)) {
+      return fail(backupName, error);
     }
-    if (keepOriginal &&
-        !writeAll(originalOut.get(), buffer, static_cast<std::size_t>(n), offset, &error)) {
-      return fail(original, error);
+    if (keepOriginal) {
+      if (const std::error_code error = files::writeAllAt(original.out, buffer, n, offset)) {
+        return fail(originalName, error);
+      }
     }
-    offset += n;
+    offset += static_cast<std::int64_t>(n);
   }
-  if (::fsync(backupOut.get()) != 0) return fail(backup, errno);
-  if (backupOut.release() != 0) return fail(backup, errno);
+  if (const std::error_code error = backup.finish()) return fail(backupName, error);
   if (keepOriginal) {
-    if (::fsync(originalOut.get()) != 0) return fail(original, errno);
-    if (originalOut.release() != 0) return fail(original, errno);
-    const int error = renameWithoutReplacing(originalTemporary, original);
-    // EEXIST: another program made the first copy meanwhile; it stays as it is.
-    if (error == EEXIST) ::unlink(originalTemporary.c_str());
-    originalPending = false;  // the temporary is renamed or removed
-    if (error != 0 && error != EEXIST) {
-      ::unlink(originalTemporary.c_str());
-      return fail(original, error);
-    }
+    if (const std::error_code error = original.finish()) return fail(originalName, error);
+    const std::error_code error = files::renameWithoutReplacing(original.temporary, originalName);
+    // File exists: another program made the first copy meanwhile; it stays as it is, and
+    // ours is removed.
+    if (!error) original.renamed();
+    if (error && error != std::errc::file_exists) return fail(originalName, error);
   }
-  if (::rename(backupTemporary.c_str(), backup.c_str()) != 0) return fail(backup, errno);
-  if (const int error = syncFolder(file.parent_path())) return fail(backup, error);
+  if (const std::error_code error = files::renameReplacing(backup.temporary, backupName)) {
+    return fail(backupName, error);
+  }
+  backup.renamed();
+  if (const std::error_code error = files::syncFolder(file.parent_path())) {
+    return fail(backupName, error);
+  }
   return true;
 }
 
@@ -271,18 +229,16 @@ std::string pathKey(const std::filesystem::path& file) {
 }  // namespace
 
 void RecordWriter::allowWithoutBackup(const std::filesystem::path& file) {
-  struct stat info {};
-  if (::stat(file.c_str(), &info) != 0) return;  // the write reports what is wrong with it
-  backedUp_[pathKey(file)] = {static_cast<std::uint64_t>(info.st_dev),
-                              static_cast<std::uint64_t>(info.st_ino)};
+  files::Status info;
+  if (files::statusOfName(file, &info)) return;  // the write reports what is wrong with it
+  backedUp_[pathKey(file)] = info.identity;
 }
 
 bool RecordWriter::backupMade(const std::filesystem::path& file) const {
   const auto known = backedUp_.find(pathKey(file));
-  struct stat info {};
-  return known != backedUp_.end() && ::stat(file.c_str(), &info) == 0 &&
-         known->second == Identity{static_cast<std::uint64_t>(info.st_dev),
-                                   static_cast<std::uint64_t>(info.st_ino)};
+  files::Status info;
+  return known != backedUp_.end() && !files::statusOfName(file, &info) &&
+         known->second == info.identity;
 }
 
 WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t firstPosition,
@@ -291,30 +247,32 @@ WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t 
   const std::string notSaved = "The record was not saved to " + quoted(file) + ": ";
   const std::string gone =
       "the file is no longer there (it was removed or renamed since the record was loaded).";
-  // Check before the backup, so that a vanished or shortened file is reported as such.
-  struct stat info {};
-  if (::stat(file.c_str(), &info) != 0) {
-    result.error = notSaved + (errno == ENOENT ? gone : systemReason(errno) + ".");
-    return result;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    result.error = notSaved + "it is not a regular file. Nothing was written.";
-    return result;
-  }
   const std::int64_t lastPosition = firstPosition + kRecordBytes - 1;
-  if (info.st_size < lastPosition) {
-    result.error = notSaved + "the file has become too short (" + std::to_string(info.st_size) +
-                   " bytes) to hold this record, which ends at byte " +
-                   std::to_string(lastPosition) + ". Nothing was written.";
+  // Whether a file, looked at by name or on the open descriptor, can take the record.
+  auto refusal = [&](const files::Status& info) -> std::string {
+    if (!info.regular) return notSaved + "it is not a regular file. Nothing was written.";
+    if (info.size < lastPosition) {
+      return notSaved + "the file has become too short (" + std::to_string(info.size) +
+             " bytes) to hold this record, which ends at byte " + std::to_string(lastPosition) +
+             ". Nothing was written.";
+    }
+    return {};
+  };
+  // Check before the backup, so that a vanished or shortened file is reported as such.
+  files::Status info;
+  if (const std::error_code error = files::statusOfName(file, &info)) {
+    result.error =
+        notSaved +
+        (error == std::errc::no_such_file_or_directory ? gone : systemReason(error) + ".");
     return result;
   }
+  result.error = refusal(info);
+  if (!result.ok()) return result;
   // A file not copied yet in this run, or put in the copied one's place since, is copied first.
   const std::string key = pathKey(file);
-  const Identity now{static_cast<std::uint64_t>(info.st_dev),
-                     static_cast<std::uint64_t>(info.st_ino)};
   auto known = backedUp_.find(key);
-  if (known == backedUp_.end() || !(known->second == now)) {
-    struct stat copied {};
+  if (known == backedUp_.end() || known->second != info.identity) {
+    files::Identity copied;
     BackupFailure failure;
     if (!makeBackup(file, &copied, &failure)) {
       result.backupFailed = true;
@@ -323,44 +281,43 @@ WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t 
                      quoted(failure.copy) + " could not be made: " + result.backupReason + ".";
       return result;
     }
-    known = backedUp_
-                .insert_or_assign(key, Identity{static_cast<std::uint64_t>(copied.st_dev),
-                                                static_cast<std::uint64_t>(copied.st_ino)})
-                .first;
+    known = backedUp_.insert_or_assign(key, copied).first;
   }
-  UniqueFd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
+  files::File fd;
+  if (const std::error_code error = files::openForWriting(file, &fd)) {
     result.error =
-        notSaved +
-        (errno == ENOENT ? gone : "it cannot be opened for writing: " + systemReason(errno) + ".");
+        notSaved + (error == std::errc::no_such_file_or_directory
+                        ? gone
+                        : "it cannot be opened for writing: " + systemReason(error) + ".");
     return result;
   }
-  // The file opened must be the one copied: another program may have put a new file in its
-  // place since. The next write copies that one first.
-  struct stat opened {};
-  if (::fstat(fd.get(), &opened) != 0) {
-    result.error = notSaved + "it cannot be examined: " + systemReason(errno) + ".";
+  // The file opened must be the one checked and copied, and still hold the record: another
+  // program may have put a new file in its place or cut it short since. The next write
+  // copies a new file first.
+  files::Status opened;
+  if (const std::error_code error = files::statusOf(fd, &opened)) {
+    result.error = notSaved + "it cannot be examined: " + systemReason(error) + ".";
     return result;
   }
-  if (!(known->second == Identity{static_cast<std::uint64_t>(opened.st_dev),
-                                  static_cast<std::uint64_t>(opened.st_ino)})) {
+  if (opened.identity != known->second) {
     result.error = notSaved +
                    "another program replaced the file while it was being saved. Nothing was "
                    "written; save again.";
     return result;
   }
-  int error = 0;
-  if (!writeAll(fd.get(), bytes.data(), bytes.size(), static_cast<off_t>(firstPosition - 1),
-                &error)) {
+  result.error = refusal(opened);
+  if (!result.ok()) return result;
+  if (const std::error_code error =
+          files::writeAllAt(fd, bytes.data(), bytes.size(), firstPosition - 1)) {
     result.error = notSaved + "writing failed: " + systemReason(error) + ".";
     return result;
   }
-  if (::fdatasync(fd.get()) != 0) {
-    result.error = notSaved + "flushing to disk failed: " + systemReason(errno) + ".";
+  if (const std::error_code error = files::flushData(fd)) {
+    result.error = notSaved + "flushing to disk failed: " + systemReason(error) + ".";
     return result;
   }
-  if (fd.release() != 0) {
-    result.error = notSaved + "closing the file failed: " + systemReason(errno) + ".";
+  if (const std::error_code error = fd.close()) {
+    result.error = notSaved + "closing the file failed: " + systemReason(error) + ".";
   }
   return result;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "record/file_system.h"
 #include "record/layout.h"
 
 namespace tolvane::record {
@@ -52,9 +53,11 @@ struct WriteResult {
 // file as it was to "<name>.bak" beside it, replacing an older copy; the very first copy ever
 // made beside the file is also kept as "<name>.orig", which is never replaced. When another
 // program replaces the file (it becomes another file: a new inode or device), the next write
-// copies it again first. A failed copy writes nothing. Each write goes into the existing file
-// only (never creates it, never changes its length), is checked, flushed to disk and checked
-// again.
+// copies it again first. A failed copy writes nothing. Each copy is written under a hidden
+// temporary name of its own, so that two programs saving at once never rename each other's
+// half-written copy into place. Each write goes into the existing file only (never creates
+// it, never changes its length); the file opened must be the one checked and copied, still a
+// regular file that holds the record; the write is flushed to disk.
 class RecordWriter {
  public:
   WriteResult write(const std::filesystem::path& file, std::int64_t firstPosition,
@@ -68,13 +71,8 @@ class RecordWriter {
   bool backupMade(const std::filesystem::path& file) const;
 
  private:
-  struct Identity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const Identity& o) const { return device == o.device && inode == o.inode; }
-  };
   // The identity each file had when it was copied (or allowed to go without a copy), by path.
-  std::map<std::string, Identity> backedUp_;
+  std::map<std::string, files::Identity> backedUp_;
 };
 
 }  // namespace tolvane::record

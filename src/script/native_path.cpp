@@ -1,5 +1,7 @@
 #include "script/native_path.h"
 
+#include <QFile>
+
 #include "record/charset.h"
 
 namespace tolvane::script {
@@ -96,6 +98,32 @@ std::string nativeFromText(const QString& text) {
 
 std::filesystem::path pathFromText(const QString& text) {
   return std::filesystem::path(nativeFromText(text));
+}
+
+std::filesystem::path pathFromDialogText(const QString& text) {
+  const std::filesystem::path asRead = pathFromText(text);
+  if (!text.contains(QChar::ReplacementCharacter)) return asRead;
+  std::filesystem::path found = asRead.root_path();
+  for (const std::filesystem::path& part : asRead.relative_path()) {
+    const QString name = textFromPath(part);
+    std::filesystem::path next = found / part;
+    if (name.contains(QChar::ReplacementCharacter)) {
+      int matches = 0;
+      std::error_code ec;
+      for (std::filesystem::directory_iterator it(found.empty() ? "." : found, ec), end;
+           !ec && it != end; it.increment(ec)) {
+        const std::string& bytes = it->path().filename().native();
+        // Read as Qt reads a name, the way the dialog showed it.
+        if (QFile::decodeName(QByteArray::fromStdString(bytes)) == name) {
+          next = found / it->path().filename();
+          ++matches;
+        }
+      }
+      if (matches != 1) return asRead;
+    }
+    found = next;
+  }
+  return found;
 }
 
 QString displayPath(const QString& text) {

@@ -21,6 +21,11 @@ QString textFromPath(const std::filesystem::path& path);
 std::string nativeFromText(const QString& text);
 std::filesystem::path pathFromText(const QString& text);
 
+// The path a file dialog returned. Qt's dialogs show a byte that is not UTF-8 as U+FFFD and
+// return it so; such a name is looked up in its folder and the one entry that reads the same
+// gives back its bytes. A name no entry or several entries match stays as it reads.
+std::filesystem::path pathFromDialogText(const QString& text);
+
 // The text to show the user: the kept bytes shown as U+FFFD.
 QString displayPath(const QString& text);
 

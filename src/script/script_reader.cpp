@@ -1,16 +1,11 @@
 #include "script/script_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QList>
-#include <cerrno>
-#include <cstring>
 #include <string_view>
 
 #include "record/charset.h"
+#include "record/file_system.h"
 #include "record/numbers.h"
 #include "script/native_path.h"
 #include "script/script_writer.h"
@@ -126,38 +121,38 @@ ParsedScript readScript(const QByteArray& bytes) {
 }
 
 ParsedScript readScriptFile(const QString& path) {
-  const std::string native = nativeFromText(path);
-  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));
-  if (S_ISDIR(st.st_mode)) return refuseFile(path, QStringLiteral("it is a folder"));
-  if (!S_ISREG(st.st_mode)) return refuseFile(path, QStringLiteral("it is not a plain file"));
-  if (st.st_size > kMaxScriptBytes) {
+  const auto reason = [](const std::error_code& error) {
+    return QString::fromStdString(error.message());
+  };
+  record::files::File file;
+  if (const std::error_code error = record::files::openForReading(pathFromText(path), &file)) {
+    return refuseFile(path, reason(error));
+  }
+  record::files::Status st;
+  if (const std::error_code error = record::files::statusOf(file, &st)) {
+    return refuseFile(path, reason(error));
+  }
+  if (st.directory) return refuseFile(path, QStringLiteral("it is a folder"));
+  if (!st.regular) return refuseFile(path, QStringLiteral("it is not a plain file"));
+  if (st.size > kMaxScriptBytes) {
     return refuseFile(path, QStringLiteral("it is %1 bytes long, and an aircraft script is a few "
                                            "kilobytes (at most %2 bytes are read)")
-                                .arg(st.st_size)
+                                .arg(st.size)
                                 .arg(kMaxScriptBytes));
   }
 
-  // Read up to one byte past the limit, so that a file that grew since fstat is still
+  // Read up to one byte past the limit, so that a file that grew since the check is still
   // refused rather than cut.
   QByteArray bytes(static_cast<qsizetype>(kMaxScriptBytes + 1), Qt::Uninitialized);
   qsizetype filled = 0;
   while (filled < bytes.size()) {
-    const ssize_t n =
-        ::read(fd, bytes.data() + filled, static_cast<std::size_t>(bytes.size() - filled));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return refuseFile(path, QString::fromLocal8Bit(std::strerror(errno)));
+    std::size_t n = 0;
+    if (const std::error_code error = record::files::readSome(
+            file, bytes.data() + filled, static_cast<std::size_t>(bytes.size() - filled), &n)) {
+      return refuseFile(path, reason(error));
     }
     if (n == 0) break;
-    filled += n;
+    filled += static_cast<qsizetype>(n);
   }
   if (filled > kMaxScriptBytes) {
     return refuseFile(path, QStringLiteral("it is larger than %1 bytes, and an aircraft script "

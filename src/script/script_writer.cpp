@@ -1,17 +1,11 @@
 #include "script/script_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
-#include <QRandomGenerator>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "record/charset.h"
-#include "record/unique_fd.h"
+#include "record/file_system.h"
 #include "script/native_path.h"
 
 namespace tolvane::script {
@@ -112,72 +106,47 @@ QString joined(const QString& folder, const QString& name) {
   return QDir::toNativeSeparators(folder) + QDir::separator() + name;
 }
 
-QString systemReason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
+QString systemReason(const std::error_code& error) {
+  return QString::fromStdString(error.message());
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-  const char* data = bytes.constData();
-  auto left = static_cast<std::size_t>(bytes.size());
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Gives the temporary file the script's name. Keep: fails with EEXIST when a file of that
-// name is there, also one that appeared a moment ago; where the file system cannot rename
-// without replacing, a check just before the rename stands in.
-int moveIntoPlace(const std::string& temporary, const std::string& target, Existing existing) {
-  if (existing == Existing::Keep) {
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-      return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0) return EEXIST;
-  }
-  return ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
-}
-
-// Writes the bytes to a new file beside the target, flushes it to disk and renames it to the
-// target. Returns 0 or the errno of the step that failed; the temporary file never stays.
-int writeThroughTemporary(const std::string& folder, const std::string& target,
-                          const QByteArray& bytes, Existing existing) {
+// Writes the bytes to a new hidden file beside the target, flushes it to disk and gives it the
+// target's name; Existing::Keep never replaces a file of that name, also not one that
+// appeared a moment ago. Returns the error of the step that failed; the temporary file never
+// stays.
+std::error_code writeThroughTemporary(const std::filesystem::path& folder,
+                                      const std::filesystem::path& target, const QByteArray& bytes,
+                                      Existing existing) {
+  namespace files = record::files;
   // A script replaced keeps the permissions of the one it replaces; a new one gets the
   // usual 0666 less the umask.
-  struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x",
-                  static_cast<unsigned>(QRandomGenerator::global()->generate()));
-    temporary = target + suffix;
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return errno;
+  files::Status old;
+  const bool replacing = !files::statusOfName(target, &old) && old.regular;
+  files::File file;
+  std::filesystem::path temporary;
+  if (const std::error_code error =
+          files::createTemporaryBeside(target, ".tmp", 0666, &file, &temporary)) {
+    return error;
   }
-  if (fd < 0) return EEXIST;
-  record::UniqueFd file(fd);
-  auto fail = [&temporary](int error) {
-    ::unlink(temporary.c_str());
+  auto fail = [&temporary](const std::error_code& error) {
+    files::removeFile(temporary);
     return error;
   };
-  if (replacing && existing == Existing::Replace) ::fchmod(file.get(), old.st_mode & 07777);
-  if (!writeAll(file.get(), bytes)) return fail(errno);
-  if (::fsync(file.get()) != 0) return fail(errno);
-  if (file.release() != 0) return fail(errno);
-  if (const int error = moveIntoPlace(temporary, target, existing); error != 0) return fail(error);
-  // The new name itself reaches the disk with the folder's entry.
-  record::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
-  return 0;
+  if (replacing && existing == Existing::Replace) files::setPermissions(file, old.permissions);
+  if (const std::error_code error =
+          files::writeAll(file, bytes.constData(), static_cast<std::size_t>(bytes.size()))) {
+    return fail(error);
+  }
+  if (const std::error_code error = files::flush(file)) return fail(error);
+  if (const std::error_code error = file.close()) return fail(error);
+  const std::error_code moved = existing == Existing::Keep
+                                    ? files::renameWithoutReplacing(temporary, target)
+                                    : files::renameReplacing(temporary, target);
+  if (moved) return fail(moved);
+  // The new name itself reaches the disk with the folder's entry; the script is written
+  // either way.
+  files::syncFolder(folder);
+  return {};
 }
 
 }  // namespace
@@ -265,17 +234,17 @@ WriteResult writeScript(const QString& parent, const QString& folderName,
 
   // The paths go to the system as the bytes they stand for (see native_path.h), never
   // through Qt's file names, which would turn a byte that is not UTF-8 into another name.
-  const std::string nativeFolder = nativeFromText(folder);
-  const std::string nativeFile = nativeFromText(result.path);
+  namespace files = record::files;
+  const std::filesystem::path nativeFolder = pathFromText(folder);
+  const std::filesystem::path nativeFile = pathFromText(result.path);
 
   // One level is made: the parent folder must already exist. An empty folder name is the
   // parent itself, which is never made here.
-  struct stat st {};
-  if (!folderName.isEmpty() && !(::stat(nativeFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
-    if (::mkdir(nativeFolder.c_str(), 0777) != 0) {
-      const int error = errno;
+  files::Status st;
+  if (!folderName.isEmpty() && !(!files::statusOfName(nativeFolder, &st) && st.directory)) {
+    if (const std::error_code error = files::makeFolder(nativeFolder)) {
       QString reason = systemReason(error);
-      if (::lstat(nativeFolder.c_str(), &st) == 0)
+      if (!files::statusOfName(nativeFolder, &st, files::Links::NoFollow))
         reason = QStringLiteral("a file of that name is in the way (%1)").arg(reason);
       result.error = QStringLiteral("The folder \"%1\" cannot be made: %2. Nothing was written.")
                          .arg(shownFolder, reason);
@@ -283,25 +252,26 @@ WriteResult writeScript(const QString& parent, const QString& folderName,
     }
   }
 
-  if (::stat(nativeFile.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (!files::statusOfName(nativeFile, &st) && st.directory) {
     result.error = QStringLiteral(
                        "The script \"%1\" cannot be written: a folder of that name is in the "
                        "way. Nothing was written.")
                        .arg(shownPath);
     return result;
   }
-  if (existing == Existing::Keep && ::lstat(nativeFile.c_str(), &st) == 0) {
+  const auto taken = [&] { return !files::statusOfName(nativeFile, &st, files::Links::NoFollow); };
+  if (existing == Existing::Keep && taken()) {
     result.existed = true;
     result.error =
         QStringLiteral("The script \"%1\" is already there. Nothing was written.").arg(shownPath);
     return result;
   }
-  const int error = writeThroughTemporary(nativeFolder, nativeFile, bytes, existing);
-  if (error == EEXIST && existing == Existing::Keep && ::lstat(nativeFile.c_str(), &st) == 0) {
+  const std::error_code error = writeThroughTemporary(nativeFolder, nativeFile, bytes, existing);
+  if (error == std::errc::file_exists && existing == Existing::Keep && taken()) {
     result.existed = true;
     result.error =
         QStringLiteral("The script \"%1\" is already there. Nothing was written.").arg(shownPath);
-  } else if (error != 0) {
+  } else if (error) {
     result.error = QStringLiteral("The script \"%1\" cannot be written: %2. Nothing was written.")
                        .arg(shownPath, systemReason(error));
   }

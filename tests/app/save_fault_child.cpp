@@ -1,7 +1,7 @@
 // A child process for the fault-injection tests: in the current folder it picks slot 6,
 // changes its first and last bytes, saves, and prints what the user was told and whether
 // the edits are still pending, then saves again. The parent runs it under strace with a fault
-// injected.
+// injected. Its temporary copies take fixed names, so that the parent can aim a fault at them.
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
@@ -9,11 +9,13 @@
 
 #include "app/main_window.h"
 #include "app/record_session.h"
+#include "record/file_system.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  tolvane::record::files::testing::setSeam({{}, [] { return std::string("fault"); }});
   tolvane::test::RecordingPrompter prompter;
   tolvane::app::MainWindow window;
   window.session().pick(6);

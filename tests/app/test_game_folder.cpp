@@ -12,10 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 
 #include "app/game_folder.h"
 #include "app/main_window.h"
 #include "record/layout.h"
+#include "record/record_file.h"
+#include "script/native_path.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
@@ -277,6 +280,81 @@ class GameFolderTest : public QObject {
       QCOMPARE(prompter.errors.size(), errors + 1);  // there is no planes.dat where it works
     }
     QDir::setCurrent(game.path());
+  }
+
+  // A game folder whose name is not UTF-8 (Latin-1 "Jäger", byte 0xE4): given on the command
+  // line it is found, remembered, and comes back from the settings as the same bytes; a
+  // message shows the byte as U+FFFD.
+  void folderNameThatIsNotUtf8IsKeptByteForByte() {
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    const std::string jaeger = base + "/J\xe4ger";
+    QVERIFY(fs::create_directory(jaeger));
+    QVERIFY(std::ofstream(jaeger + "/PLANES.DAT").good());
+
+    std::string program = "tolvane";
+    std::string argument = jaeger;
+    char* argv[] = {program.data(), argument.data()};
+    const app::CommandLine line =
+        app::parseCommandLine(app::argumentTexts(2, argv), pathOf(dir.path()));
+    QVERIFY2(line.error.isEmpty(), qPrintable(line.error));
+    QCOMPARE(line.folder.native(), jaeger);
+
+    const app::StartFolder start = app::startFolder(line, pathOf(dir.path()));
+    QCOMPARE(start.folder.native(), jaeger);
+    QCOMPARE(app::rememberedGameFolder().native(), jaeger);
+    // Started later elsewhere without PATH: the remembered folder, and its planes.dat in it.
+    QSettings().sync();
+    const app::StartFolder later = app::startFolder({}, pathOf(dir.path()));
+    QCOMPARE(later.folder.native(), jaeger);
+    QVERIFY(!later.offerChooser);
+    const record::Located located = record::locateDataFile(later.folder);
+    QVERIFY2(located.ok(), located.error.c_str());
+    QCOMPARE(located.path.native(), jaeger + "/PLANES.DAT");
+
+    std::string missing = jaeger + "/nothing";
+    char* argvMissing[] = {program.data(), missing.data()};
+    const app::CommandLine refused =
+        app::parseCommandLine(app::argumentTexts(2, argvMissing), pathOf(dir.path()));
+    QVERIFY2(refused.error.contains(QStringLiteral("J\uFFFDger/nothing")),
+             qPrintable(refused.error));
+  }
+
+  // A folder remembered as text by an earlier version is still found.
+  void folderRememberedAsTextIsRead() {
+    QTemporaryDir dir;
+    QSettings().setValue("gameFolder", dir.filePath("Jäger"));
+    QCOMPARE(textOf(app::rememberedGameFolder()), dir.filePath("Jäger"));
+  }
+
+  // A chooser shows a byte that is not UTF-8 as U+FFFD and returns it so: the folder that reads
+  // the same is taken with its own bytes; when two folders read the same, neither is guessed.
+  void chooserResultGetsTheFolderBytesBack_data() {
+    QTest::addColumn<QByteArrayList>("folders");  // Latin-1 names made in a fresh folder
+    QTest::addColumn<QString>("chosen");          // as the chooser returns it
+    QTest::addColumn<QByteArray>("expected");     // Latin-1 name taken; empty: none guessed
+    QTest::newRow("one folder reads so")
+        << QByteArrayList{"J\xe4ger"} << QStringLiteral("J\uFFFDger/sub") << QByteArray("J\xe4ger");
+    QTest::newRow("two folders read so") << QByteArrayList{"J\xe4ger", "J\xf6ger"}
+                                         << QStringLiteral("J\uFFFDger/sub") << QByteArray();
+  }
+  void chooserResultGetsTheFolderBytesBack() {
+    QFETCH(QByteArrayList, folders);
+    QFETCH(QString, chosen);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    for (const QByteArray& name : folders) {
+      const std::string folder = base + "/" + name.toStdString();
+      QVERIFY(fs::create_directory(folder));
+      QVERIFY(fs::create_directory(folder + "/sub"));
+    }
+    const fs::path taken = script::pathFromDialogText(dir.path() + "/" + chosen);
+    if (expected.isEmpty()) {
+      QVERIFY(!fs::exists(taken));
+    } else {
+      QCOMPARE(taken.native(), base + "/" + expected.toStdString() + "/sub");
+    }
   }
 };
 

@@ -300,7 +300,9 @@ class SaveSafetyTest : public QObject {
       QDir::setCurrent(previous);
       QFile in(dir + "/planes.dat");
       if (in.open(QIODevice::ReadOnly)) after = in.readAll();
-      backupLeft = QFile::exists(dir + "/planes.dat.bak.tmp");
+      backupLeft = !QDir(dir)
+                        .entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                        .isEmpty();
     }
     QCOMPARE(::umount(encoded.constData()), 0);
     QVERIFY2(error.contains("backup copy") && error.contains("No space left on device") &&
@@ -414,7 +416,7 @@ class SaveSafetyTest : public QObject {
     // child's second save finds the fault gone. On planes.dat, pread64 runs for the load (1),
     // the check for changes by others (2) and the read back (3).
     const QString data = "planes.dat";
-    const QString backup = "planes.dat.bak.tmp";
+    const QString backup = ".planes.dat.bak.fault";
     QTest::newRow("record write EIO") << data << "pwrite64:error=EIO:when=1"
                                       << "Input/output error" << false;
     QTest::newRow("record write ENOSPC") << data << "pwrite64:error=ENOSPC:when=1"
@@ -440,7 +442,7 @@ class SaveSafetyTest : public QObject {
                                       << "backup copy" << false;
     QTest::newRow("backup rename EXDEV") << backup << "rename:error=EXDEV:when=1"
                                          << "backup copy" << false;
-    const QString first = "planes.dat.orig.tmp";
+    const QString first = ".planes.dat.orig.fault";
     QTest::newRow("first backup write EIO") << first << "pwrite64:error=EIO:when=1"
                                             << "planes.dat.orig\" could not be made" << false;
     QTest::newRow("first backup flush EIO") << first << "fsync:error=EIO:when=1"
@@ -477,8 +479,9 @@ class SaveSafetyTest : public QObject {
     // Both copies are whole once the save has gone through, and no temporary is left.
     QCOMPARE(readAll(folder.filePath() + ".bak"), original);
     QCOMPARE(readAll(folder.filePath() + ".orig"), original);
-    QVERIFY(!QFile::exists(folder.filePath() + ".bak.tmp"));
-    QVERIFY(!QFile::exists(folder.filePath() + ".orig.tmp"));
+    QCOMPARE(QDir(folder.path())
+                 .entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
   }
 };
 

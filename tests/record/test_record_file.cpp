@@ -7,7 +7,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 #include "record/demo_data.h"
 #include "record/record_file.h"
@@ -15,6 +18,7 @@
 
 using namespace tolvane::record;
 using tolvane::test::demoBytes;
+namespace files = tolvane::record::files;
 
 namespace {
 
@@ -31,6 +35,11 @@ QByteArray readFile(const QString& path) {
 
 std::filesystem::path fs(const QString& p) {
   return std::filesystem::path(p.toStdString());
+}
+
+// The hidden files beside planes.dat: temporary copies left behind.
+QStringList temporaries(const QString& folder) {
+  return QDir(folder).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 }  // namespace
@@ -118,7 +127,7 @@ class RecordFileTest : public QObject {
       }
     }
     QCOMPARE(readFile(path + ".bak"), original);
-    QVERIFY(!QFile::exists(path + ".bak.tmp"));
+    QCOMPARE(temporaries(dir.path()), QStringList());
 
     // The backup is made once a run: a second write keeps the copy of the file as it was.
     bytes[75] = 100;
@@ -126,24 +135,192 @@ class RecordFileTest : public QObject {
     QCOMPARE(readFile(path + ".bak"), original);
   }
 
-  // A FIFO in the file's place is refused at once instead of blocking the open, and a link
-  // planted where the backup's temporary copy goes is replaced, not written through.
+  // A FIFO in the file's place is refused at once instead of blocking the open.
   void specialFilesAreNotFollowed() {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("fifo.dat");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const RecordRead read = readRecordAt(fs(fifo), 5);
     QVERIFY2(QString::fromStdString(read.error).contains("not a regular file"), read.error.c_str());
+  }
 
+  // Whatever already has the name a temporary copy would take (the half copy a crash left, a
+  // link planted there, a folder) is neither written through nor renamed into place: the
+  // copies take other names, and what was there stays as it was.
+  void leftoverTemporariesNeverBecomeBackups_data() {
+    QTest::addColumn<QString>("leftover");
+    QTest::newRow("a crash's half copies") << "file";
+    QTest::newRow("links to another file") << "link";
+    QTest::newRow("folders") << "folder";
+  }
+  void leftoverTemporariesNeverBecomeBackups() {
+    QFETCH(QString, leftover);
+    QTemporaryDir dir;
     const QString path = dir.filePath("planes.dat");
-    writeFile(path, demoBytes());
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
     const QString victim = dir.filePath("victim.txt");
     writeFile(victim, "keep");
-    QVERIFY(QFile::link(victim, path + ".bak.tmp"));
+    // The first names tried are the ones taken.
+    int next = 0;
+    files::testing::setSeam({{}, [&next] { return QString::number(next++ % 3).toStdString(); }});
+    const QStringList taken = {".planes.dat.bak.0", ".planes.dat.bak.1", ".planes.dat.orig.2"};
+    for (const QString& name : taken) {
+      if (leftover == "file") writeFile(dir.filePath(name), original.left(100));
+      if (leftover == "link") QVERIFY(QFile::link(victim, dir.filePath(name)));
+      if (leftover == "folder") QVERIFY(QDir(dir.path()).mkdir(name));
+    }
     RecordWriter writer;
-    QVERIFY(writer.write(fs(path), bytePosition(1, 1), demoRecord(1)).ok());
+    const WriteResult result = writer.write(fs(path), bytePosition(1, 1), demoRecord(1));
+    files::testing::setSeam({});
+    QVERIFY2(result.ok(), result.error.c_str());
+    QCOMPARE(readFile(path + ".bak"), original);
+    QCOMPARE(readFile(path + ".orig"), original);
     QCOMPARE(readFile(victim), QByteArray("keep"));
-    QCOMPARE(readFile(path + ".bak"), demoBytes());
+    QCOMPARE(temporaries(dir.path()), taken);
+    if (leftover == "file") QCOMPARE(readFile(dir.filePath(taken[0])), original.left(100));
+  }
+
+  // Two windows save into one planes.dat at the same moment: the second saves whole while
+  // the first is between making its temporary copy and renaming it. Both saves go through,
+  // each backup is a whole copy of the file as one of them found it, and no temporary stays.
+  void backupsOfTwoWritersAtOnce_data() {
+    QTest::addColumn<QString>("interrupted");
+    QTest::newRow("while the first makes its .bak") << ".bak.";
+    QTest::newRow("while the first makes its .orig") << ".orig.";
+  }
+  void backupsOfTwoWritersAtOnce() {
+    QFETCH(QString, interrupted);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
+    RecordWriter first;
+    RecordWriter second;
+    RecordBytes secondRecord = demoRecord(9);
+    secondRecord[3] = 77;
+    WriteResult secondResult;
+    secondResult.error = "not run";
+    bool ran = false;
+    files::testing::setSeam(
+        {[&](files::testing::Step step, const std::filesystem::path& name) {
+           if (!ran && step == files::testing::Step::TemporaryCreated &&
+               QString::fromStdString(name.filename().string()).contains(interrupted)) {
+             ran = true;
+             secondResult = second.write(fs(path), bytePosition(9, 1), secondRecord);
+           }
+           return std::error_code();
+         },
+         {}});
+    RecordBytes firstRecord = demoRecord(2);
+    firstRecord[3] = 55;
+    const WriteResult firstResult = first.write(fs(path), bytePosition(2, 1), firstRecord);
+    files::testing::setSeam({});
+
+    QVERIFY(ran);
+    QVERIFY2(firstResult.ok(), firstResult.error.c_str());
+    QVERIFY2(secondResult.ok(), secondResult.error.c_str());
+    QByteArray withSecond = original;
+    withSecond.replace(
+        int(bytePosition(9, 1) - 1), kRecordBytes,
+        QByteArray(reinterpret_cast<const char*>(secondRecord.data()), kRecordBytes));
+    QByteArray both = withSecond;
+    both.replace(int(bytePosition(2, 1) - 1), kRecordBytes,
+                 QByteArray(reinterpret_cast<const char*>(firstRecord.data()), kRecordBytes));
+    QCOMPARE(readFile(path), both);
+    QCOMPARE(readFile(path + ".orig"), original);
+    const QByteArray backup = readFile(path + ".bak");
+    QVERIFY(backup == original || backup == withSecond);
+    QCOMPARE(temporaries(dir.path()), QStringList());
+  }
+
+  // Many writers in threads, each with its own run (so each makes a backup), save their own
+  // aircraft into one file at once while one of them removes .orig now and then: every save
+  // goes through, every byte of each backup is a byte the file held, and no temporary stays.
+  void manyWritersAtOnceLeaveWholeBackups() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
+    constexpr int kWriters = 4;
+    constexpr int kRounds = 25;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kWriters; ++t) {
+      threads.emplace_back([&, t] {
+        for (int round = 0; round < kRounds; ++round) {
+          if (t == 0 && round % 5 == 0) QFile::remove(path + ".orig");
+          RecordBytes bytes{};
+          bytes.fill(static_cast<std::uint8_t>(200 + t));
+          RecordWriter writer;
+          if (!writer.write(fs(path), bytePosition(t, 1), bytes).ok()) ++failures;
+        }
+      });
+    }
+    for (auto& thread : threads) thread.join();
+    QCOMPARE(failures.load(), 0);
+    for (const QString& copy : {path + ".bak", path + ".orig"}) {
+      const QByteArray bytes = readFile(copy);
+      QCOMPARE(bytes.size(), original.size());
+      for (int i = 0; i < bytes.size(); ++i) {
+        bool written = false;
+        for (int t = 0; t < kWriters; ++t) {
+          const int first = int(bytePosition(t, 1)) - 1;
+          written =
+              written || (i >= first && i < first + kRecordBytes && uchar(bytes[i]) == 200 + t);
+        }
+        QVERIFY2(bytes[i] == original[i] || written, qPrintable(copy + QString::number(i)));
+      }
+    }
+    QCOMPARE(temporaries(dir.path()), QStringList());
+  }
+
+  // Between the check by name and the open, another program puts a new file in planes.dat's
+  // place, cuts it short or removes it: the write sees it on the open file and writes nothing.
+  void fileChangedBetweenCheckAndOpen_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("replaced by another file") << "replaced"
+                                              << "another program replaced the file";
+    QTest::newRow("cut short in place") << "shortened"
+                                        << "too short";
+    QTest::newRow("removed") << "removed"
+                             << "no longer there";
+  }
+  void fileChangedBetweenCheckAndOpen() {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
+    QByteArray theirs = original;
+    theirs[10] = char(1);
+    files::testing::setSeam({[&](files::testing::Step step, const std::filesystem::path&) {
+                               if (step != files::testing::Step::OpenForWriting)
+                                 return std::error_code();
+                               if (change == "replaced") {
+                                 writeFile(dir.filePath("new.dat"), theirs);
+                                 QFile::rename(dir.filePath("new.dat"), path + ".x");
+                                 ::rename(QFile::encodeName(path + ".x").constData(),
+                                          QFile::encodeName(path).constData());
+                               }
+                               if (change == "shortened") QFile::resize(path, 3000);
+                               if (change == "removed") QFile::remove(path);
+                               return std::error_code();
+                             },
+                             {}});
+    RecordWriter writer;
+    RecordBytes bytes = demoRecord(29);
+    bytes[0] = 1;
+    const WriteResult result = writer.write(fs(path), bytePosition(29, 1), bytes);
+    files::testing::setSeam({});
+    QVERIFY2(QString::fromStdString(result.error).contains(message), result.error.c_str());
+    QVERIFY(!result.backupFailed);
+    if (change == "replaced") QCOMPARE(readFile(path), theirs);
+    if (change == "shortened") QCOMPARE(readFile(path), original.left(3000));
+    if (change == "removed") QVERIFY(!QFile::exists(path));
+    QCOMPARE(readFile(path + ".bak"), original);
   }
 
   // The first copy ever made beside the file is kept as "<name>.orig" and survives later
@@ -187,8 +364,7 @@ class RecordFileTest : public QObject {
     if (existing == "link") QVERIFY(QFileInfo(orig).isSymLink());
     if (existing == "folder") QVERIFY(QFileInfo(orig).isDir());
     QCOMPARE(readFile(victim), QByteArray("keep"));
-    QVERIFY(!QFile::exists(orig + ".tmp"));
-    QVERIFY(!QFile::exists(path + ".orig.tmp"));
+    QCOMPARE(temporaries(dir.path()), QStringList());
   }
 
   // Another program puts a new file in planes.dat's place (a new inode): the next write
@@ -234,8 +410,8 @@ class RecordFileTest : public QObject {
     QTest::addColumn<QString>("reason");
     QTest::newRow("a folder where .bak goes") << "planes.dat.bak"
                                               << "Is a directory";
-    QTest::newRow("a folder where .orig's temporary goes") << "planes.dat.orig.tmp"
-                                                           << "Is a directory";
+    QTest::newRow("no room for the .orig copy") << "orig"
+                                                << "No space left on device";
     QTest::newRow("the folder refuses new files (chattr +i)") << "immutable"
                                                               << "Operation not permitted";
   }
@@ -250,6 +426,14 @@ class RecordFileTest : public QObject {
       if (QProcess::execute("chattr", {"+i", dir.path()}) != 0) {
         QSKIP("chattr +i is not possible here (needs root and a file system with attributes)");
       }
+    } else if (blocker == "orig") {
+      files::testing::setSeam(
+          {[](files::testing::Step step, const std::filesystem::path& name) {
+             const bool orig = step == files::testing::Step::TemporaryCreated &&
+                               name.filename().string().find(".orig.") != std::string::npos;
+             return orig ? std::make_error_code(std::errc::no_space_on_device) : std::error_code();
+           },
+           {}});
     } else {
       QVERIFY(QDir(dir.path()).mkdir(blocker));
       QVERIFY(QDir(dir.filePath(blocker)).exists());
@@ -271,6 +455,7 @@ class RecordFileTest : public QObject {
                                            QFile::encodeName(path).constData()) == 0;
     const WriteResult afterReplace = writer.write(fs(path), bytePosition(0, 1), bytes);
     if (blocker == "immutable") QProcess::execute("chattr", {"-i", dir.path()});
+    files::testing::setSeam({});
 
     QVERIFY(refused.backupFailed);
     QCOMPARE(QString::fromStdString(refused.backupReason), reason);
@@ -279,8 +464,7 @@ class RecordFileTest : public QObject {
     QCOMPARE(afterRefusal, original);
     QVERIFY2(allowed.ok(), allowed.error.c_str());
     QCOMPARE(int(static_cast<unsigned char>(afterAllowed[int(bytePosition(0, 6) - 1)])), 42);
-    QVERIFY(!QFile::exists(path + ".bak.tmp"));
-    QVERIFY(!QFileInfo(path + ".orig.tmp").isFile());
+    QCOMPARE(temporaries(dir.path()), QStringList());
     if (replaced) QVERIFY(afterReplace.backupFailed);
   }
 
@@ -322,7 +506,7 @@ class RecordFileTest : public QObject {
     if (fault == "removed") QVERIFY(!QFile::exists(path));
     if (fault == "shortened") QCOMPARE(readFile(path), original.left(3000));
     if (fault == "backup") QCOMPARE(readFile(path), original);
-    QVERIFY(!QFile::exists(path + ".bak.tmp"));
+    QCOMPARE(temporaries(dir.path()), QStringList());
   }
 };
 
