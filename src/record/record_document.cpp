@@ -45,8 +45,7 @@ bool inRecord(int row) {
 
 RecordDocument::RecordDocument() {
   parsed_.fill(-1);
-  outdated_.fill(-1);
-  expectOutdated_.fill(false);
+  expectOutdated_.fill(-1);
 }
 
 int RecordDocument::addListener(Listener listener) {
@@ -111,7 +110,7 @@ RecordBytes RecordDocument::expectedFileBytes() const {
   RecordBytes expected = fileBytes_;
   for (int row = 1; row <= kRecordBytes; ++row) {
     const auto r = static_cast<std::size_t>(row);
-    if (expectOutdated_[r]) expected[r - 1] = static_cast<std::uint8_t>(outdated_[r]);
+    if (expectOutdated_[r] >= 0) expected[r - 1] = static_cast<std::uint8_t>(expectOutdated_[r]);
   }
   return expected;
 }
@@ -127,8 +126,8 @@ void RecordDocument::open(int slot, std::int64_t firstPosition, const RecordByte
   first_ = firstPosition;
   fileBytes_ = bytes;
   unsure_ = false;
-  outdated_.fill(-1);
-  expectOutdated_.fill(false);
+  for (auto& bytes : outdated_) bytes.reset();
+  expectOutdated_.fill(-1);
   history_.clear();
   for (int row = 1; row <= kRecordBytes; ++row) put(row, byteText(bytes[row - 1]));
   notify(Change::Kind::Opened, 1, kRecordBytes);
@@ -139,7 +138,7 @@ void RecordDocument::reload(const RecordBytes& bytes) {
   history_.breakTypingRun();
   fileBytes_ = bytes;
   unsure_ = false;
-  expectOutdated_.fill(false);
+  expectOutdated_.fill(-1);
   for (int row = 1; row <= kRecordBytes; ++row) put(row, byteText(bytes[row - 1]));
   notify(Change::Kind::FileBytes, 1, kRecordBytes);
   notify(Change::Kind::Values, 1, kRecordBytes);
@@ -149,15 +148,15 @@ void RecordDocument::markWritten(const RecordBytes& bytes, bool unsure) {
   fileBytes_ = bytes;
   unsure_ = unsure;
   // The file now holds what this program wrote; an older byte of the file no longer counts.
-  outdated_.fill(-1);
-  expectOutdated_.fill(false);
+  for (auto& bytes : outdated_) bytes.reset();
+  expectOutdated_.fill(-1);
   notify(Change::Kind::FileBytes, 1, kRecordBytes);
 }
 
 void RecordDocument::markWriteFailed(const std::optional<RecordBytes>& fileNow) {
   if (fileNow) fileBytes_ = *fileNow;
   unsure_ = true;
-  expectOutdated_.fill(false);
+  expectOutdated_.fill(-1);
   notify(Change::Kind::FileBytes, 1, kRecordBytes);
 }
 
@@ -167,7 +166,7 @@ bool RecordDocument::setValue(int row, const std::string& text) {
   if (values_[r] == text) return false;
   const std::string before = values_[r];
   put(row, text);
-  expectOutdated_[r] = false;
+  expectOutdated_[r] = -1;
   if (isOpen() && !applying_) {
     history_.record(row, before, text, originOf_ ? originOf_(row) : EditOrigin{});
   }
@@ -182,7 +181,7 @@ void RecordDocument::setValues(const std::string& stepName, const Values& values
     if (!inRecord(row) || value(row) == text) continue;
     changes.emplace(row, ValueChange{value(row), text});
     put(row, text);
-    expectOutdated_[static_cast<std::size_t>(row)] = false;
+    expectOutdated_[static_cast<std::size_t>(row)] = -1;
     changed.push_back(row);
   }
   if (isOpen()) history_.push(stepName, changes);
@@ -197,7 +196,7 @@ void RecordDocument::revert(const RecordBytes& fileNow) {
     const std::uint8_t before = fileBytes_[r - 1];
     const std::uint8_t now = fileNow[r - 1];
     // A byte another program changed: an undo that brings back the old byte expects it.
-    if (before != now) outdated_[r] = before;
+    if (before != now) outdated_[r].set(before);
     const std::string& text = byteText(now);
     if (values_[r] == text) continue;
     if (differs(row)) {
@@ -208,7 +207,7 @@ void RecordDocument::revert(const RecordBytes& fileNow) {
   }
   fileBytes_ = fileNow;
   unsure_ = false;
-  expectOutdated_.fill(false);
+  expectOutdated_.fill(-1);
   history_.push("Revert to planes.dat", changes);
   notify(Change::Kind::FileBytes, 1, kRecordBytes);
   notifyRows(Change::Kind::Values, changed);
@@ -224,8 +223,10 @@ void RecordDocument::applyHistoryValues(const Values& values, std::vector<int>* 
     changed->push_back(row);
     // A byte the file held before another program changed it, put back by the history: the
     // save asks before it overwrites the file's newer byte.
-    expectOutdated_[r] =
-        outdated_[r] >= 0 && parsed_[r] == outdated_[r] && outdated_[r] != fileBytes_[r - 1];
+    const std::int16_t parsed = parsed_[r];
+    const bool outdated = parsed >= 0 && outdated_[r].test(static_cast<std::size_t>(parsed)) &&
+                          parsed != fileBytes_[r - 1];
+    expectOutdated_[r] = outdated ? parsed : -1;
   }
   applying_ = false;
 }
@@ -248,9 +249,14 @@ std::vector<int> RecordDocument::redo() {
 
 void RecordDocument::notify(Change::Kind kind, int firstRow, int lastRow) {
   const Change change{kind, firstRow, lastRow};
-  // A listener may add or remove listeners; it works on a copy.
+  // A listener may add or remove listeners: the calls go over a copy, and a listener removed
+  // meanwhile is not called.
   const auto listeners = listeners_;
-  for (const auto& [id, listener] : listeners) listener(change);
+  for (const auto& [id, listener] : listeners) {
+    const bool still = std::any_of(listeners_.begin(), listeners_.end(),
+                                   [id = id](const auto& entry) { return entry.first == id; });
+    if (still) listener(change);
+  }
 }
 
 void RecordDocument::notifyRows(Change::Kind kind, const std::vector<int>& rows) {

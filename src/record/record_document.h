@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -130,10 +131,11 @@ class RecordDocument {
   std::array<std::int16_t, kRecordBytes + 1> parsed_{};  // 0..255, or -1 when refused
   RecordBytes fileBytes_{};
   bool unsure_ = false;
-  // Per row, the byte the file held before it was seen to change under the player's edits
-  // (by a revert); -1 where it did not. An undo that puts that byte back expects it there.
-  std::array<std::int16_t, kRecordBytes + 1> outdated_{};
-  std::array<bool, kRecordBytes + 1> expectOutdated_{};
+  // Per row, the bytes the file held before it was seen to change under the player's edits
+  // (by a revert), and the one of them an undo or a redo put back (-1: none), which a save
+  // then expects in the file.
+  std::array<std::bitset<256>, kRecordBytes + 1> outdated_{};
+  std::array<std::int16_t, kRecordBytes + 1> expectOutdated_{};
   EditHistory history_;
   bool applying_ = false;  // an undo or a redo puts values back: not an edit
   std::function<EditOrigin(int row)> originOf_;

@@ -38,6 +38,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <bitset>
 #include <optional>
 #include <random>
 #include <vector>
@@ -235,7 +236,7 @@ class Runner {
       if (!what.startsWith("undo") && !what.startsWith("redo") && what != "revert") {
         // A value changed by hand no longer counts as put back by the history.
         for (int i = 0; i < kRecordBytes; ++i) {
-          if (cellsAfter[i] != cellsBefore[i]) expected_[std::size_t(i)] = false;
+          if (cellsAfter[i] != cellsBefore[i]) expected_[std::size_t(i)] = -1;
         }
       }
       loadedNow_ = false;
@@ -444,7 +445,7 @@ class Runner {
     if (f_.window->hasUnsavedChanges()) return QStringLiteral("unsaved changes after a load");
     known_ = recordIn(model_, slot);
     if (!saveReread_) forgetOutdated();
-    expected_.fill(false);
+    expected_.fill(-1);
     ++stats_.loads;
     loadedNow_ = true;
     return {};
@@ -614,9 +615,9 @@ class Runner {
     revertUndone_ = undone;
     // Bytes another program changed: an undo that brings one back has the save ask.
     for (int i = 0; i < kRecordBytes; ++i) {
-      if (known_[i] != file[i]) outdated_[std::size_t(i)] = quint8(known_[i]);
+      if (known_[i] != file[i]) outdated_[std::size_t(i)].set(quint8(known_[i]));
     }
-    expected_.fill(false);
+    expected_.fill(-1);
     known_ = file;
     if (QString e = boxesFollowTheGrid(); !e.isEmpty()) failure_ = e;
     ++stats_.reverts;
@@ -1155,8 +1156,8 @@ class Runner {
   // Per byte, what the file held before a revert showed another program had changed it (-1
   // where it did not), and whether an undo or a redo put that byte back in the cell, so that
   // a save expects it in the file and asks.
-  std::array<int, kRecordBytes> outdated_ = filled(-1);
-  std::array<bool, kRecordBytes> expected_{};
+  std::array<std::bitset<256>, kRecordBytes> outdated_{};
+  std::array<int, kRecordBytes> expected_ = filled(-1);
   bool saveReread_ = false;  // the load under way is a save's reread
   static std::array<int, kRecordBytes> filled(int value) {
     std::array<int, kRecordBytes> out;
@@ -1164,14 +1165,14 @@ class Runner {
     return out;
   }
   void forgetOutdated() {
-    outdated_.fill(-1);
-    expected_.fill(false);
+    for (auto& bytes : outdated_) bytes.reset();
+    expected_.fill(-1);
   }
   // The bytes a save expects in the file.
   QByteArray expectedInFile() const {
     QByteArray expected = known_;
     for (int i = 0; i < kRecordBytes; ++i) {
-      if (expected_[std::size_t(i)]) expected[i] = char(outdated_[std::size_t(i)]);
+      if (expected_[std::size_t(i)] >= 0) expected[i] = char(expected_[std::size_t(i)]);
     }
     return expected;
   }
@@ -1188,9 +1189,10 @@ class Runner {
   void historyPutBack(const QStringList& before, const QStringList& after) {
     for (int i = 0; i < kRecordBytes; ++i) {
       if (before[i] == after[i]) continue;
-      const int old = outdated_[std::size_t(i)];
-      expected_[std::size_t(i)] = old >= 0 && stored({after[i]}).first() == QString::number(old) &&
-                                  old != quint8(known_[i]);
+      const auto byte = record::cellByte(after[i].toStdString());
+      const bool outdated =
+          byte && outdated_[std::size_t(i)].test(*byte) && *byte != quint8(known_[i]);
+      expected_[std::size_t(i)] = outdated ? *byte : -1;
     }
   }
   bool loadedNow_ = false;  // the step loaded a record
