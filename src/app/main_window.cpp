@@ -146,7 +146,8 @@ void MainWindow::createHistoryActions() {
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Apply an aircraft script"), script::textFromPath(session_->folder()),
         QStringLiteral("Aircraft scripts (*.oaw *.OAW);;All files (*)"));
-    if (!path.isEmpty()) applyScriptFile(path);
+    // The dialog's text of a name that is not UTF-8 is matched back to the name's bytes.
+    if (!path.isEmpty()) applyScriptFile(script::textFromPath(script::pathFromDialogText(path)));
   });
   setAcceptDrops(true);
 
@@ -169,10 +170,13 @@ QStringList droppedScripts(const QMimeData* data) {
   QStringList paths;
   if (!data || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile() &&
-        url.toLocalFile().endsWith(QLatin1String(".oaw"), Qt::CaseInsensitive)) {
-      paths << url.toLocalFile();
-    }
+    if (!url.isLocalFile()) continue;
+    // The URL's path as the name's bytes: QUrl::toLocalFile turns the bytes of a name that
+    // are not UTF-8 into U+FFFD, which names another file.
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QString path = script::textFromNative(bytes.toStdString());
+    if (path.endsWith(QLatin1String(".oaw"), Qt::CaseInsensitive)) paths << path;
   }
   return paths;
 }

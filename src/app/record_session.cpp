@@ -17,6 +17,7 @@
 #include "record/fields.h"
 #include "record/layout.h"
 #include "record/numbers.h"
+#include "script/native_path.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
 #include "ui/pick_list.h"
@@ -35,8 +36,10 @@ QString text(const std::string& s) {
   return QString::fromStdString(s);
 }
 
+// A path as the user reads it: every byte of its name kept, the ones that are not UTF-8
+// shown as U+FFFD.
 QString pathText(const std::filesystem::path& path) {
-  return QString::fromStdString(path.string());
+  return script::displayPath(script::textFromPath(path));
 }
 
 const QString kTitle = QStringLiteral("Tolvane");

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
 
 #include "app/main_window.h"
 #include "app/record_session.h"
@@ -126,6 +127,38 @@ class ApplyScriptTest : public QObject {
     QCOMPARE(g.window->openSlot(), 7);
     g.window->session().undo();
     QCOMPARE(rows2to168(g), before);
+  }
+
+  // A script in a folder whose name is not UTF-8 (Latin-1 "J\xe4ger"), dropped from a file
+  // manager, is read from that folder and not from a name with U+FFFD in it.
+  void aDroppedScriptKeepsEveryByteOfItsPath() {
+    QTemporaryDir scripts;
+    QString written;
+    {
+      Fixture f;
+      f.pick(11);
+      f.setCell(25, 2, "99");
+      written = writeScript(f, scripts.path());
+    }
+    const std::filesystem::path folder =
+        std::filesystem::path(scripts.path().toStdString()) / std::string("J\xe4ger");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(written.toStdString(), folder / "shared.oaw");
+    const QByteArray url =
+        "file://" + QByteArray(folder.c_str()).toPercentEncoding("/") + "/shared.oaw";
+    Fixture g;
+    g.pick(7);
+    g.prompter.choices = {"Apply"};
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded(url)});
+    const QPoint at(g.window->width() / 2, g.window->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(g.window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(g.window.get(), &dropped);
+    QVERIFY2(g.prompter.errors.isEmpty(), qPrintable(g.prompter.errors.join("\n")));
+    QCOMPARE(g.cell(25), QString("99"));
   }
 
   void withNoAircraftOpenTheScriptsSlotIsOpened() {
