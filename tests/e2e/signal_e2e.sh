@@ -37,7 +37,11 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
     fi
     kill -"$1" "$pid"
     if ! wait_ended "$pid"; then echo "FAIL: tolvane did not end on SIG$1"; kill -9 "$pid"; exit 1; fi
-    wait "$pid" || true
+    # The signal is taken as a request to end: the program quits on its own, with status 0,
+    # not killed by the signal (128 + its number) nor crashed on the way out.
+    status=0
+    wait "$pid" || status=$?
+    if [ "$status" -ne 0 ]; then echo "FAIL: tolvane ended with status $status on SIG$1"; exit 1; fi
   }
   run TERM edit
   cp planes.dat after-term.dat
