@@ -19,9 +19,9 @@ int main(int argc, char** argv) {
   tolvane::test::RecordingPrompter prompter;
   tolvane::app::MainWindow window;
   window.session().pick(6);
-  window.controls().G1->setTextMatrix(1, 2, "201");
-  window.controls().G1->setTextMatrix(168, 2, "202");
-  window.state().recordModified = true;
+  // The year (bytes 9 and 10) and the code (165 to 168), typed as the user types them.
+  tolvane::test::typeInto(window.controls().Text8, "1999");
+  tolvane::test::typeInto(window.controls().Text5, "ZZZZ", true);
   const bool saved = window.save();
   for (const QString& e : prompter.errors) std::printf("error: %s\n", qPrintable(e));
   for (const QString& q : prompter.questions) std::printf("question: %s\n", qPrintable(q));

@@ -237,8 +237,7 @@ class MainWindowTest : public QObject {
     Fixture f;
     const QByteArray before = f.folder.bytes();
     f.pick(3);
-    f.setCell(161, 2, "7");
-    f.window->state().recordModified = true;
+    f.typeInGrid(161, "7");
     f.pick(20);
     QVERIFY(f.prompter.errors.isEmpty());
     QCOMPARE(f.window->openSlot(), 20);
@@ -257,16 +256,14 @@ class MainWindowTest : public QObject {
 
     Fixture g;
     g.pick(9);
-    g.setCell(80, 2, "0");
-    g.window->state().recordModified = true;
+    g.typeInGrid(80, "0");
     QVERIFY(g.close());
     QCOMPARE(differences(before, g.folder.bytes()), QList<qint64>{record::bytePosition(9, 80)});
   }
 
   void closeBeforeAnyLoadOpensNoFile() {
     Fixture f;
-    f.setCell(80, 2, "5");  // an edit before any record was loaded has nowhere to go
-    f.window->state().recordModified = true;
+    f.typeInto("Text8", "1950");  // an edit before any record was loaded has nowhere to go
     const QByteArray before = f.folder.bytes();
     QVERIFY(f.close());
     QCOMPARE(f.folder.bytes(), before);
@@ -288,16 +285,16 @@ class MainWindowTest : public QObject {
     QFETCH(QString, message);
     Fixture f;
     f.pick(2);
-    f.setCell(74, 2, "42");
-    f.window->state().recordModified = true;
+    f.typeInGrid(74, "42");
     // The edit is saved first by the pick; make another one that stays pending.
     if (fault == "missing") QFile::remove(f.folder.filePath());
     if (fault == "short") f.folder.setBytes(f.folder.bytes().left(3000));
     if (fault == "ambiguous") QFile::copy(f.folder.filePath(), f.folder.path() + "/PLANES.DAT");
     // The edit is not saved by itself (as after opening the Script Maker): the pick asks, and
     // the user discards it; the load then fails and the record stays with its edit.
-    f.window->state().recordModified = false;
-    f.setCell(74, 2, "43");
+    f.typeInGrid(74, "43");
+    QTest::mouseClick(f.window->controls().Command2, Qt::LeftButton);
+    QTest::mouseClick(f.window->controls().Command5, Qt::LeftButton);
     f.prompter.choices = {"Discard"};
     f.pick(25);
     QCOMPARE(f.prompter.questions.size(), 1);
@@ -335,9 +332,10 @@ class MainWindowTest : public QObject {
     Fixture f;
     const QByteArray before = f.folder.bytes();
     f.pick(5);
-    f.setCell(1, 2, "200");  // a good edit before the bad row must not be written either
+    // A good edit typed before the bad row must not be written either; the bad value is put
+    // in the cell as a script or a stored file could bring it.
+    f.typeInto("Text8", "1950");
     f.setCell(row, 2, value);
-    f.window->state().recordModified = true;
     QVERIFY(f.find<ui::ByteGrid>("G1")->valueCellRefused(row));
     QVERIFY(!f.window->save());
     QCOMPARE(f.prompter.errors.size(), 1);
@@ -363,8 +361,7 @@ class MainWindowTest : public QObject {
   void saveFailureKeepsTheEditsAndAsksOnClose() {
     Fixture f;
     f.pick(11);
-    f.setCell(77, 2, "1");
-    f.window->state().recordModified = true;
+    f.typeInGrid(77, "1");
     QFile::remove(f.folder.filePath());
     QVERIFY(!f.window->save());
     QVERIFY(f.prompter.errors.last().contains("There is no planes.dat"));
@@ -382,8 +379,7 @@ class MainWindowTest : public QObject {
   void loadOfTheOpenSlotSavesFirstThenRereads() {
     Fixture f;
     f.pick(8);
-    f.setCell(162, 2, "17");
-    f.window->state().recordModified = true;
+    f.typeInGrid(162, "17");
     QVERIFY(f.window->save());
     QCOMPARE(f.cell(162, 1), QString("17"));
     QCOMPARE(f.fileByte(8, 162), 17);

@@ -49,19 +49,20 @@ QByteArray recordOf(const QByteArray& file, int slot) {
   return file.mid(int(record::bytePosition(slot, 1) - 1), record::kRecordBytes);
 }
 
-// The edit every fault case makes: the first and the last byte of slot 6, so that a record
-// written only in part would show.
+// The edit every fault case makes, typed as the user types it: the year (bytes 9 and 10) and
+// the code (bytes 165 to 168) of slot 6, so that a record written only in part would show.
 constexpr int kSlot = 6;
 void makeEdit(Fixture& f) {
   f.pick(kSlot);
-  f.setCell(1, 2, "201");
-  f.setCell(168, 2, "202");
-  f.window->state().recordModified = true;
+  f.typeInto("Text8", "1999");        // 1999 = 207 + 256 * 7
+  f.typeInto("Text5", "ZZZZ", true);  // committed by Enter
 }
+
 QByteArray editedRecord(const QByteArray& original) {
   QByteArray record = recordOf(original, kSlot);
-  record[0] = char(201);
-  record[167] = char(202);
+  record[8] = char(207);
+  record[9] = char(7);
+  for (int k = 164; k < 168; ++k) record[k] = 'Z';
   return record;
 }
 
@@ -291,8 +292,7 @@ class SaveSafetyTest : public QObject {
         test::RecordingPrompter prompter;
         app::MainWindow window;
         window.session().pick(kSlot);
-        window.controls().G1->setTextMatrix(1, 2, "201");
-        window.state().recordModified = true;
+        test::typeInto(window.controls().Text8, "1999");
         window.save();  // the question about saving without a backup: Cancel
         error = prompter.questions.value(0);
         modified = window.recordModified();

@@ -150,8 +150,7 @@ class IdentityEditorTest : public QObject {
     QVERIFY(!f.window->controls().G1->valueCellRefused(11));
     QVERIFY(!marked(crew));
     QVERIFY(!f.window->hasUnsavedChanges());
-    f.setCell(74, 2, "9");
-    f.window->state().recordModified = true;
+    f.typeInGrid(74, "9");
     QVERIFY(f.window->save());
     QCOMPARE(f.fileByte(4, 11), 2);
     QCOMPARE(f.fileByte(4, 12), 1);

@@ -128,6 +128,29 @@ void Fixture::setCell(int row, int column, const QString& text) {
   window->controls().G1->setTextMatrix(row, column, text);
 }
 
+void typeInto(QLineEdit* box, const QString& text, bool enter) {
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClicks(box, text);
+  if (enter) QTest::keyClick(box, Qt::Key_Return);
+}
+
+void typeInGrid(app::MainWindow& window, int row, const QString& text) {
+  ui::ByteGrid* grid = window.controls().G1;
+  grid->setTopRow(row);
+  const QRect cell = grid->visualRect(grid->model()->index(row, record::kLabelColumn));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  typeInto(window.controls().Text4, text, true);
+}
+
+void Fixture::typeInto(const QString& box, const QString& text, bool enter) {
+  test::typeInto(find<QLineEdit>(box), text, enter);
+}
+
+void Fixture::typeInGrid(int row, const QString& text) {
+  test::typeInGrid(*window, row, text);
+}
+
 bool PaintWatch::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Paint) {
     ++paints_[watched];

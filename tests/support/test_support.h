@@ -104,6 +104,15 @@ struct Fixture {
   void pick(int slot);
   QString cell(int row, int column = 2) const;
   void setCell(int row, int column, const QString& text);
+  // Types a text into a box of the window as the user does (the box takes the focus, its
+  // text is selected and replaced key by key), and presses Enter when asked to.
+  void typeInto(const QString& box, const QString& text, bool enter = false);
+  // Types a byte in the grid's byte editor: a click on the row, the text, Enter.
+  void typeInGrid(int row, const QString& text);
 };
+
+// The same two for a window without a fixture.
+void typeInto(QLineEdit* box, const QString& text, bool enter = false);
+void typeInGrid(app::MainWindow& window, int row, const QString& text);
 
 }  // namespace tolvane::test
