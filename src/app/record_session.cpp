@@ -83,7 +83,7 @@ record::EditOrigin RecordSession::originOf(int row) const {
     if (focus == c_.Text3[static_cast<std::size_t>(i)]) typing = within(13 + 4 * i, 16 + 4 * i);
   }
   if (focus == c_.Text8) typing = within(9, 10);
-  if (focus == c_.Text7) typing = row == 11;
+  if (focus == c_.Text7) typing = within(11, 12);
   if (focus == c_.Text6) typing = row == 85;
   const int s = state_.gunGroupRow;
   if (s > 0) {

@@ -28,6 +28,36 @@ IdentityEditor::IdentityEditor(const WindowControls& controls, WindowState& stat
   connect(ui::inputHook(c_.Text5), &ui::InputHook::keyPressed, this, [this](int code) {
     if (code == 13) commitCode();
   });
+  connect(c_.Text5, &QLineEdit::textChanged, this, [this] { markCode(); });
+}
+
+void IdentityEditor::markCode() {
+  const QString typed = c_.Text5->text();
+  const std::u32string code = typed.toStdU32String();
+  QString reason;
+  if (code.size() != 4) {
+    reason = QStringLiteral("A code has exactly four characters; \"%1\" has %2.")
+                 .arg(typed)
+                 .arg(code.size());
+  } else {
+    for (const char32_t character : code) {
+      if (!record::byteFromChar(character)) {
+        reason = QStringLiteral(
+                     "The character \"%1\" is not in the game's character set (Windows-1252).")
+                     .arg(QString::fromUcs4(&character, 1));
+        break;
+      }
+    }
+  }
+  if (!reason.isEmpty()) {
+    QPalette palette = c_.Text5->palette();
+    palette.setColor(QPalette::Text, Qt::red);
+    c_.Text5->setPalette(palette);
+    c_.Text5->setToolTip(reason);
+  } else if (!c_.Text5->toolTip().isEmpty()) {
+    c_.Text5->setPalette(QPalette());
+    c_.Text5->setToolTip(QString());
+  }
 }
 
 void IdentityEditor::writeYear() {
@@ -61,6 +91,9 @@ void IdentityEditor::writeCrew() {
     return;
   }
   c_.G1->setTextMatrix(11, record::kValueColumn, crew);
+  // The crew typed is the whole crew: the byte after it, which a stored file may hold, is
+  // cleared, so that the box shows what was typed after the next load.
+  c_.G1->setTextMatrix(12, record::kValueColumn, QStringLiteral("0"));
   const std::string cell = crew.toStdString();
   markValue(c_.Text7, record::readNumber(cell), 255.0, !record::cellByte(cell).has_value(), need);
   state_.recordModified = true;

@@ -21,8 +21,12 @@ class IdentityEditor : public QObject {
  private:
   // Year: bytes 9 (low) and 10 (high) from the number in Text8.
   void writeYear();
-  // Crew: Text7's text as it stands into the value cell of byte 11.
+  // Crew: Text7's text as it stands into the value cell of byte 11, and byte 12 cleared: the
+  // crew typed is the whole crew.
   void writeCrew();
+  // Marks the code box red, with the reason, while its text is not four characters of the
+  // game's character set.
+  void markCode();
 
   const WindowControls& c_;
   WindowState& state_;

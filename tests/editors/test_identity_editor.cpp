@@ -111,14 +111,14 @@ class IdentityEditorTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(bool, refused);
     Fixture f;
+    f.setRecordBytes(7, 12, {1});  // the byte after the crew is not 0
     f.pick(7);
-    f.setCell(12, 2, "kept");
     auto* crew = f.find<QLineEdit>("Text7");
     crew->selectAll();
     QTest::keyClick(crew, Qt::Key_Delete);
     QTest::keyClicks(crew, typed);
     QCOMPARE(f.cell(11), typed);
-    QCOMPARE(f.cell(12), QString("kept"));
+    QCOMPARE(f.cell(12), QString("0"));  // the crew typed is the whole crew
     QCOMPARE(marked(crew), refused);
     if (typed == "2.5") QVERIFY(test::noteShown(crew, "2"));
     QVERIFY(f.window->state().recordModified);
@@ -155,10 +155,51 @@ class IdentityEditorTest : public QObject {
     QCOMPARE(f.fileByte(4, 11), 2);
     QCOMPARE(f.fileByte(4, 12), 1);
     QCOMPARE(f.fileByte(4, 74), 9);
-    // Typing in the box writes byte 11, as always.
+    // Typing in the box writes the crew typed: byte 11, and byte 12 cleared, so that the box
+    // shows the same crew after the save's reread.
     crew->selectAll();
-    QTest::keyClicks(crew, "3");
-    QCOMPARE(f.cell(11), QString("3"));
+    QTest::keyClicks(crew, "2");
+    QCOMPARE(f.cell(11), QString("2"));
+    QCOMPARE(f.cell(12), QString("0"));
+    QVERIFY(f.window->save());
+    QCOMPARE(f.fileByte(4, 11), 2);
+    QCOMPARE(f.fileByte(4, 12), 0);
+    QCOMPARE(crew->text().trimmed(), QString("2"));
+    // A crew above 255 is refused as before.
+    crew->selectAll();
+    QTest::keyClicks(crew, "258");
+    QVERIFY(f.window->controls().G1->valueCellRefused(11));
+    QVERIFY(marked(crew));
+  }
+
+  // A code that cannot be saved is marked red with the reason as soon as it is typed, and
+  // the mark goes once the text is a code again.
+  void aCodeThatIsNoCodeIsMarkedAsItIsTyped_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("reason");  // empty: not marked
+    QTest::newRow("four") << "P51D"
+                          << "";
+    QTest::newRow("five") << "P51DX"
+                          << "four characters";
+    QTest::newRow("three") << "P51"
+                           << "four characters";
+    QTest::newRow("empty") << ""
+                           << "four characters";
+    QTest::newRow("outside the character set") << QString::fromUtf8("P5\u03a91") << "character set";
+  }
+  void aCodeThatIsNoCodeIsMarkedAsItIsTyped() {
+    QFETCH(QString, typed);
+    QFETCH(QString, reason);
+    Fixture f;
+    f.pick(3);
+    auto* code = f.find<QLineEdit>("Text5");
+    const QString loaded = code->text();
+    f.typeInto("Text5", typed);
+    QCOMPARE(code->toolTip().contains(reason), true);
+    QCOMPARE(code->toolTip().isEmpty(), reason.isEmpty());
+    QCOMPARE(code->palette().color(QPalette::Text) == QColor(Qt::red), !reason.isEmpty());
+    f.typeInto("Text5", loaded);
+    QVERIFY(code->toolTip().isEmpty());
   }
 
   void codeEnter_data() {

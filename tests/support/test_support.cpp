@@ -131,7 +131,16 @@ void Fixture::setCell(int row, int column, const QString& text) {
 void typeInto(QLineEdit* box, const QString& text, bool enter) {
   box->setFocus();
   box->selectAll();
-  QTest::keyClicks(box, text);
+  QTest::keyClick(box, Qt::Key_Delete);
+  // A character that is not ASCII comes as a key press carrying it, as from a keyboard layout
+  // or an input method.
+  for (const QChar c : text) {
+    if (c.unicode() < 128) {
+      QTest::keyClick(box, c.toLatin1());
+    } else {
+      QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
   if (enter) QTest::keyClick(box, Qt::Key_Return);
 }
 
