@@ -46,7 +46,7 @@ ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
 void ByteEditor::gridClicked() {
   close();
   const int row = c_.G1->row();
-  if (record::isByteEditorRow(row)) {
+  if (row >= 1 && record::fieldOfRow(row).editedInGrid()) {
     openRow_ = row;
     c_.Text4->show();
     c_.Text4->setText(c_.G1->textMatrix(row, record::kValueColumn));

@@ -45,7 +45,11 @@ class FieldsTest : public QObject {
       }
     }
     QCOMPARE(next, kRecordBytes + 1);
-    for (int row = 1; row <= kRecordBytes; ++row) QCOMPARE(owners[row], 1);
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      QCOMPARE(owners[row], 1);
+      // The byte editor's rows agree with the layout's.
+      QCOMPARE(fieldOfRow(row).editedInGrid(), isByteEditorRow(row));
+    }
   }
 
   void fieldsHaveTheirRowsKindUnitAndBox_data() {
