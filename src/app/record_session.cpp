@@ -76,22 +76,12 @@ record::EditOrigin RecordSession::originOf(int row) const {
   // step until the focus leaves it or another control is used. A change counts as typing
   // only when it falls in the rows of the focused box's own field (a click on a flag box
   // while the focus stays in a text box is a step of its own).
+  // The field table says which rows each box writes as it is typed (the damage box also
+  // chooses the gun type's sound).
   QWidget* focus = QApplication::focusWidget();
-  bool typing = false;
-  const auto within = [row](int first, int last) { return row >= first && row <= last; };
-  for (int i = 0; i < 15; ++i) {
-    if (focus == c_.Text3[static_cast<std::size_t>(i)]) typing = within(13 + 4 * i, 16 + 4 * i);
-  }
-  if (focus == c_.Text8) typing = within(9, 10);
-  if (focus == c_.Text7) typing = within(11, 12);
-  if (focus == c_.Text6) typing = row == 85;
-  const int s = state_.gunGroupRow;
-  if (s > 0) {
-    if (focus == c_.Text1) typing = row == s;
-    if (focus == c_.Text2) typing = within(s + 6, s + 7);
-    // The damage box also chooses the gun type's sound as it is typed.
-    if (focus == c_.Gundamage) typing = within(s + 4, s + 5) || row == s + 8;
-  }
+  const bool typing =
+      focus != nullptr && record::typedRow(focus->objectName().toStdString(),
+                                           state_.gunGroupRow > 0 ? state_.gunGroupNumber : 0, row);
   return {reinterpret_cast<std::uintptr_t>(focus), typing};
 }
 

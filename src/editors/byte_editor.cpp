@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "editors/field_boxes.h"
 #include "record/layout.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
@@ -29,19 +30,23 @@ ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
     connect(ui::inputHook(widget), &ui::InputHook::clicked, this,
             [this, row] { c_.G1->setTopRow(row); });
   };
-  connect(c_.Command1, &QPushButton::clicked, this, [this] { c_.G1->setTopRow(73); });
-  // The "Year" caption leads to the first gun group, the year box to the year itself.
+  // The button leads to the first of the bytes typed in the grid, the damage bytes.
+  const int firstGridRow = record::fieldOfBox(record::kByteEditorBox)->firstRow;
+  connect(c_.Command1, &QPushButton::clicked, this,
+          [this, firstGridRow] { c_.G1->setTopRow(firstGridRow); });
+  // The "Year" caption leads to the first gun group, each box to its own field.
   scrollOnClick(c_.Label2_1, record::gunGroupFirstRow(1));
-  for (int i = 0; i < 15; ++i) scrollOnClick(c_.Text3[i], 4 * i + 13);
-  scrollOnClick(c_.Text6, 85);
-  scrollOnClick(c_.Text7, 11);
-  scrollOnClick(c_.Text8, 9);
+  for (int i = 0; i < 15; ++i) scrollOnClick(c_.Text3[i], fieldOfControl(c_.Text3[i])->firstRow);
+  for (QWidget* box : {static_cast<QWidget*>(c_.Text6), static_cast<QWidget*>(c_.Text7),
+                       static_cast<QWidget*>(c_.Text8)}) {
+    scrollOnClick(box, fieldOfControl(box)->firstRow);
+  }
 }
 
 void ByteEditor::gridClicked() {
   close();
   const int row = c_.G1->row();
-  if (record::isByteEditorRow(row)) {
+  if (row >= 1 && record::fieldOfRow(row).editedInGrid()) {
     openRow_ = row;
     c_.Text4->show();
     c_.Text4->setText(c_.G1->textMatrix(row, record::kValueColumn));
@@ -56,7 +61,7 @@ void ByteEditor::commit() {
   // refused by the save.
   const QString text = c_.Text4->text();
   close();
-  c_.G1->setTextMatrix(row, record::kValueColumn, text);
+  writeValue(c_, row, text);
   state_.recordModified = true;
 }
 

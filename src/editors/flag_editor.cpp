@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 
+#include "editors/field_boxes.h"
 #include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/layout.h"
@@ -37,7 +38,8 @@ FlagEditor::Flags FlagEditor::flags(int array) const {
 
 void FlagEditor::stateChanged(int array, int i) {
   const Flags f = flags(array);
-  const int row = 5 + array;
+  // The table names the array of check boxes ("Check1" for Check1(0) to Check1(7)).
+  const int row = record::fieldOfBox("Check" + std::to_string(array + 1))->firstRow;
 
   // A fill shows the byte in the boxes and the frame as it is stored: nothing is rebuilt or
   // written, and a pair stored with both bits set shows both boxes checked.
@@ -66,7 +68,7 @@ void FlagEditor::stateChanged(int array, int i) {
 
   const QString text = QString::number(sum);
   c_.F[static_cast<std::size_t>(array)]->setTitle(text);
-  c_.G1->setTextMatrix(row, record::kValueColumn, text);
+  writeValue(c_, row, text);
   state_.recordModified = true;
 }
 

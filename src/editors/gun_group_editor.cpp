@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 
+#include "editors/field_boxes.h"
 #include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/layout.h"
@@ -20,15 +21,6 @@ namespace {
 
 using record::kValueColumn;
 
-// Offsets of the fields from the first row of a group.
-constexpr int kNumber = 0;
-constexpr int kPosition = 2;
-constexpr int kDamage = 4;  // low byte; the high byte follows
-constexpr int kAmmunition = 6;
-constexpr int kSound = 8;
-constexpr int kSmoke = 10;
-
-constexpr int kCountRow = 85;
 constexpr int kEnter = 13;
 
 // The standard damage values, index of the type buttons, with the sound that each brings.
@@ -115,10 +107,9 @@ void GunGroupEditor::selectGroup(int n) {
 
 void GunGroupEditor::refill() {
   if (!groupChosen()) return;
-  const int s = state_.gunGroupRow;
   {
     const QSignalBlocker blocker(c_.Text1);
-    c_.Text1->setText(c_.G1->textMatrix(s + kNumber, kValueColumn));
+    c_.Text1->setText(c_.G1->textMatrix(rowOf(c_.Text1), kValueColumn));
   }
   fillPosition();
   fillDamage();
@@ -129,7 +120,7 @@ void GunGroupEditor::refill() {
 }
 
 void GunGroupEditor::fillPosition() {
-  const QString code = c_.G1->textMatrix(state_.gunGroupRow + kPosition, kValueColumn);
+  const QString code = c_.G1->textMatrix(rowOf(c_.Label3), kValueColumn);
   {
     const QSignalBlocker blocker(c_.Label3);
     c_.Label3->setCaption(code);
@@ -141,7 +132,7 @@ void GunGroupEditor::fillPosition() {
 void GunGroupEditor::fillDamage() {
   // The box shows the low byte alone, as the cell holds it; a type button is selected only
   // for a cell text that is exactly its damage value.
-  const QString low = c_.G1->textMatrix(state_.gunGroupRow + kDamage, kValueColumn);
+  const QString low = c_.G1->textMatrix(rowOf(c_.Gundamage), kValueColumn);
   {
     const QSignalBlocker blocker(c_.Gundamage);
     c_.Gundamage->setText(low);
@@ -157,15 +148,15 @@ void GunGroupEditor::fillDamage() {
 }
 
 void GunGroupEditor::fillAmmunition() {
-  const int s = state_.gunGroupRow;
-  const double value = boxValue(c_.G1->textMatrix(s + kAmmunition, kValueColumn)) +
-                       256.0 * boxValue(c_.G1->textMatrix(s + kAmmunition + 1, kValueColumn));
+  const int row = rowOf(c_.Text2);
+  const double value = boxValue(c_.G1->textMatrix(row, kValueColumn)) +
+                       256.0 * boxValue(c_.G1->textMatrix(row + 1, kValueColumn));
   const QSignalBlocker blocker(c_.Text2);
   c_.Text2->setText(padded(value));
 }
 
 void GunGroupEditor::fillSound() {
-  const QString code = c_.G1->textMatrix(state_.gunGroupRow + kSound, kValueColumn);
+  const QString code = c_.G1->textMatrix(rowOf(c_.Label5), kValueColumn);
   {
     const QSignalBlocker blocker(c_.Label5);
     c_.Label5->setCaption(code);
@@ -175,7 +166,7 @@ void GunGroupEditor::fillSound() {
 }
 
 void GunGroupEditor::fillSmoke() {
-  const double value = boxValue(c_.G1->textMatrix(state_.gunGroupRow + kSmoke, kValueColumn));
+  const double value = boxValue(c_.G1->textMatrix(rowOf(c_.smoke), kValueColumn));
   const QSignalBlocker blocker(c_.smoke);
   // 0 and 1 are the two states a user can click between; 2 (and any code without a state of
   // its own) shows the third state, which only the stored byte can give.
@@ -188,7 +179,12 @@ void GunGroupEditor::fillSmoke() {
 }
 
 void GunGroupEditor::writeCell(int row, const QString& text) {
-  c_.G1->setTextMatrix(row, kValueColumn, text);
+  writeValue(c_, row, text);
+}
+
+int GunGroupEditor::rowOf(const QWidget* control) const {
+  const record::Field* field = fieldOfControl(control, state_.gunGroupNumber);
+  return field ? field->firstRow : 0;
 }
 
 void GunGroupEditor::writePair(int lowRow, double value) {
@@ -199,7 +195,7 @@ void GunGroupEditor::writePair(int lowRow, double value) {
 
 void GunGroupEditor::writeNumber() {
   if (!groupChosen()) return;
-  const int row = state_.gunGroupRow + kNumber;
+  const int row = rowOf(c_.Text1);
   writeCell(row, numberText(boxValue(c_.Text1->text())));
   state_.recordModified = true;
   markBox(c_.Text1, 255.0, row, row, kNumberNeed);
@@ -207,7 +203,7 @@ void GunGroupEditor::writeNumber() {
 
 void GunGroupEditor::writeAmmunition() {
   if (!groupChosen()) return;
-  const int row = state_.gunGroupRow + kAmmunition;
+  const int row = rowOf(c_.Text2);
   writePair(row, boxValue(c_.Text2->text()));
   state_.recordModified = true;
   markBox(c_.Text2, 65535.0, row, row + 1, kAmmunitionNeed);
@@ -215,13 +211,14 @@ void GunGroupEditor::writeAmmunition() {
 
 void GunGroupEditor::writeCount() {
   // A fill (a load) shows the cell as it stands; only an edit writes it.
+  const int row = rowOf(c_.Text6);
   if (state_.filling) {
-    markBox(c_.Text6, 255.0, kCountRow, kCountRow, kCountNeed);
+    markBox(c_.Text6, 255.0, row, row, kCountNeed);
     return;
   }
-  writeCell(kCountRow, numberText(boxValue(c_.Text6->text())));
+  writeCell(row, numberText(boxValue(c_.Text6->text())));
   state_.recordModified = true;
-  markBox(c_.Text6, 255.0, kCountRow, kCountRow, kCountNeed);
+  markBox(c_.Text6, 255.0, row, row, kCountNeed);
 }
 
 void GunGroupEditor::writeSmoke() {
@@ -232,20 +229,20 @@ void GunGroupEditor::writeSmoke() {
     c_.smoke->setCheckState(Qt::Checked);
   }
   c_.smoke->setTristate(false);
-  writeCell(state_.gunGroupRow + kSmoke,
+  writeCell(rowOf(c_.smoke),
             c_.smoke->checkState() == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0"));
   state_.recordModified = true;
 }
 
 void GunGroupEditor::positionCaptionChanged(const QString& caption) {
   if (!groupChosen()) return;
-  writeCell(state_.gunGroupRow + kPosition, caption);
+  writeCell(rowOf(c_.Label3), caption);
   state_.recordModified = true;
 }
 
 void GunGroupEditor::soundCaptionChanged(const QString& caption) {
   if (!groupChosen()) return;
-  writeCell(state_.gunGroupRow + kSound, caption);
+  writeCell(rowOf(c_.Label5), caption);
   state_.recordModified = true;
 }
 
@@ -277,7 +274,7 @@ void GunGroupEditor::matchType() {
 void GunGroupEditor::chooseType(int k) {
   if (!groupChosen()) return;
   rewriteDamageBox(padded(k));
-  const int row = state_.gunGroupRow + kDamage;
+  const int row = rowOf(c_.Gundamage);
   writeCell(row, QString::number(k));
   writeCell(row + 1, QStringLiteral("0"));
   // The type choice writes the damage value, so it is an edit to be saved like any other.
@@ -297,7 +294,7 @@ void GunGroupEditor::chooseSound(int k) {
 }
 
 void GunGroupEditor::writeDamage() {
-  const int row = state_.gunGroupRow + kDamage;
+  const int row = rowOf(c_.Gundamage);
   writePair(row, boxValue(c_.Gundamage->text()));
   state_.recordModified = true;
   markBox(c_.Gundamage, 65535.0, row, row + 1, kDamageNeed);
@@ -328,10 +325,12 @@ void GunGroupEditor::markBox(QLineEdit* box, double high, int first, int last,
 }
 
 void GunGroupEditor::refreshMarks() {
-  const int s = state_.gunGroupRow;
-  markBox(c_.Text1, 255.0, s + kNumber, s + kNumber, kNumberNeed);
-  markBox(c_.Text2, 65535.0, s + kAmmunition, s + kAmmunition + 1, kAmmunitionNeed);
-  markBox(c_.Gundamage, 65535.0, s + kDamage, s + kDamage + 1, kDamageNeed);
+  const int number = rowOf(c_.Text1);
+  const int ammunition = rowOf(c_.Text2);
+  const int damage = rowOf(c_.Gundamage);
+  markBox(c_.Text1, 255.0, number, number, kNumberNeed);
+  markBox(c_.Text2, 65535.0, ammunition, ammunition + 1, kAmmunitionNeed);
+  markBox(c_.Gundamage, 65535.0, damage, damage + 1, kDamageNeed);
 }
 
 }  // namespace tolvane::editors

@@ -1,8 +1,9 @@
 // The gun-group panel: group choice, number, position, type, damage, ammunition, sound and smoke.
 //
-// Every editor of the panel works on the value column of the byte grid, relative to the first
-// row of the chosen group (WindowState::gunGroupRow). Choosing a group fills the panel without
-// raising any of the edit reactions, so that a look at a group never changes the record.
+// Every editor of the panel works on the values of the record document, in the rows that the
+// field table gives its control in the chosen group (WindowState::gunGroupNumber). Choosing a group
+// fills the panel without raising any of the edit reactions, so that a look at a group never
+// changes the record.
 #pragma once
 
 #include <QObject>
@@ -12,6 +13,7 @@
 #include "editors/window_state.h"
 
 class QLineEdit;
+class QWidget;
 
 namespace tolvane::editors {
 
@@ -55,6 +57,9 @@ class GunGroupEditor : public QObject {
   // Writes a 16-bit value as low and high part into two consecutive rows.
   void writePair(int lowRow, double value);
   void writeCell(int row, const QString& text);
+  // The first row of the field that a control of the panel writes, in the chosen group, from
+  // the field table.
+  int rowOf(const QWidget* control) const;
   // Marks a box whose value is not a whole number from 0 to high, or whose rows (first..last)
   // hold a cell that saving refuses.
   void markBox(QLineEdit* box, double high, int first, int last, const QString& need);

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "editors/field_boxes.h"
 #include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/charset.h"
@@ -61,14 +62,16 @@ void IdentityEditor::markCode() {
 }
 
 void IdentityEditor::writeYear() {
+  const int row = fieldOfControl(c_.Text8)->firstRow;
   const double year = boxValue(c_.Text8->text());
   // A year outside 0..65535 gives parts that are not bytes; saving refuses those cells.
   const std::array<double, 2> parts = record::split16(year);
   if (!state_.filling) {
-    c_.G1->setTextMatrix(9, record::kValueColumn, numberText(parts[0]));
-    c_.G1->setTextMatrix(10, record::kValueColumn, numberText(parts[1]));
+    writeValue(c_, row, numberText(parts[0]));
+    writeValue(c_, row + 1, numberText(parts[1]));
   }
-  markValue(c_.Text8, year, 65535.0, c_.G1->valueCellRefused(9) || c_.G1->valueCellRefused(10),
+  markValue(c_.Text8, year, 65535.0,
+            c_.G1->valueCellRefused(row) || c_.G1->valueCellRefused(row + 1),
             QStringLiteral("The year is stored in two bytes: it must be a whole number from 0 "
                            "to 65535."));
   if (!state_.filling) state_.recordModified = true;
@@ -79,21 +82,22 @@ void IdentityEditor::writeCrew() {
   // number and refuses a cell that is not one from 0 to 255.
   // A fill shows both crew bytes in the box; only an edit writes byte 11, so that a crew
   // whose byte 12 is not 0 loads unchanged.
+  const int row = fieldOfControl(c_.Text7)->firstRow;
   const QString crew = c_.Text7->text();
   const QString need =
       QStringLiteral("The crew is stored in one byte: it must be a whole number from 0 to 255.");
   if (state_.filling) {
     // The box shows both bytes after a fill; the mark is the crew cell's, as the save reads it.
-    const QString cell = c_.G1->textMatrix(11, record::kValueColumn);
-    const bool refused = c_.G1->valueCellRefused(11);
+    const QString cell = c_.G1->textMatrix(row, record::kValueColumn);
+    const bool refused = c_.G1->valueCellRefused(row);
     markValue(c_.Text7, refused || cell != crew ? record::readNumber(cell.toStdString()) : 0.0,
               255.0, refused, need);
     return;
   }
-  c_.G1->setTextMatrix(11, record::kValueColumn, crew);
+  writeValue(c_, row, crew);
   // The crew typed is the whole crew: the byte after it, which a stored file may hold, is
   // cleared, so that the box shows what was typed after the next load.
-  c_.G1->setTextMatrix(12, record::kValueColumn, QStringLiteral("0"));
+  writeValue(c_, row + 1, QStringLiteral("0"));
   const std::string cell = crew.toStdString();
   markValue(c_.Text7, record::readNumber(cell), 255.0, !record::cellByte(cell).has_value(), need);
   state_.recordModified = true;
@@ -122,9 +126,8 @@ bool IdentityEditor::commitCode() {
     }
     bytes[k] = *byte;
   }
-  for (int k = 0; k < 4; ++k) {
-    c_.G1->setTextMatrix(165 + k, record::kValueColumn, QString::number(bytes[k]));
-  }
+  const int first = fieldOfControl(c_.Text5)->firstRow;
+  for (int k = 0; k < 4; ++k) writeValue(c_, first + k, QString::number(bytes[k]));
   // A committed code is a pending edit like any other, so the next pick or close saves it.
   state_.recordModified = true;
   c_.Text5->setModified(false);

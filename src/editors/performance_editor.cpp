@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "editors/field_boxes.h"
 #include "editors/text_rules.h"
 #include "editors/value_mark.h"
 #include "record/layout.h"
@@ -11,29 +12,56 @@
 
 namespace tolvane::editors {
 
+namespace {
+
+QString caption(record::Unit unit, const QString& boxText) {
+  return QString::fromStdString(record::unitCaption(unit, boxValue(boxText)));
+}
+
+// The caption beside a figure's box: feet and miles have theirs in the Label9 column, speeds
+// and weights in the Label10 column.
+ui::CaptionLabel* captionOf(const WindowControls& c, int i, record::Unit unit) {
+  const bool label9 = unit == record::Unit::Length || unit == record::Unit::Range;
+  return label9 ? c.Label9[static_cast<std::size_t>(i)] : c.Label10[static_cast<std::size_t>(i)];
+}
+
+record::Unit unitOf(const WindowControls& c, int i) {
+  const record::Field* field = fieldOfControl(c.Text3[static_cast<std::size_t>(i)]);
+  return field ? field->unit : record::Unit::None;
+}
+
+}  // namespace
+
 QString lengthCaption(const QString& boxText) {
-  const double feet = boxValue(boxText) / 21.0;
-  const double metres = record::intPart(feet * 3.048) / 10.0;
-  return padded(feet) + QStringLiteral("ft/") + padded(metres) + QStringLiteral("m");
+  return caption(record::Unit::Length, boxText);
 }
 
 QString speedCaption(const QString& boxText) {
-  const double kph = record::intPart(boxValue(boxText) * 1.6093) * 0.01;
-  return padded(kph) + QStringLiteral(" kph");
+  return caption(record::Unit::Speed, boxText);
 }
 
 QString rangeCaption(const QString& boxText) {
-  const double miles = boxValue(boxText) / 132000.0;
-  return padded(record::intPart(miles)) + QStringLiteral(" Miles /") +
-         padded(record::intPart(miles * 1.6093)) + QStringLiteral("Km");
+  return caption(record::Unit::Range, boxText);
 }
 
 QString weightCaption(const QString& boxText) {
-  return padded(record::intPart(boxValue(boxText) * 0.4536)) + QStringLiteral(" Kg");
+  return caption(record::Unit::Weight, boxText);
+}
+
+void showLoadCaptions(const WindowControls& c) {
+  // The distances first, then the speeds; ranges and weights are not redone by a load.
+  for (const record::Unit unit : {record::Unit::Length, record::Unit::Speed}) {
+    for (int i = 0; i < 15; ++i) {
+      if (unitOf(c, i) != unit) continue;
+      captionOf(c, i, unit)
+          ->setCaption(caption(unit, c.Text3[static_cast<std::size_t>(i)]->text()));
+    }
+  }
 }
 
 PerformanceEditor::PerformanceEditor(const WindowControls& controls, WindowState& state)
     : c_(controls), state_(state) {
+  for (int i = 0; i < 15; ++i) fields_[static_cast<std::size_t>(i)] = fieldOfControl(c_.Text3[i]);
   for (int i = 0; i < 15; ++i) {
     connect(c_.Text3[i], &QLineEdit::textChanged, this, [this, i] { textChanged(i); });
     // Enter writes the field again (the caption stays); the key still reaches the box.
@@ -49,17 +77,10 @@ void PerformanceEditor::textChanged(int i) {
 }
 
 void PerformanceEditor::refreshCaption(int i) {
-  const QString boxText = c_.Text3[i]->text();
-  if (i > 7) {
-    c_.Label9[i]->setCaption(lengthCaption(boxText));
-  } else if (i < 4) {
-    c_.Label10[i]->setCaption(speedCaption(boxText));
-  } else if (i == 7) {
-    c_.Label9[7]->setCaption(rangeCaption(boxText));
-  } else if (i == 4 || i == 6) {
-    c_.Label10[i]->setCaption(weightCaption(boxText));
-  }
-  // The fuel burn rate (box 5) has no conversion.
+  // A figure without a unit (the fuel burn rate) has no caption.
+  const record::Unit unit = fields_[static_cast<std::size_t>(i)]->unit;
+  if (unit == record::Unit::None) return;
+  captionOf(c_, i, unit)->setCaption(caption(unit, c_.Text3[i]->text()));
 }
 
 void PerformanceEditor::writeField(int i) {
@@ -68,12 +89,12 @@ void PerformanceEditor::writeField(int i) {
   // lowest part); they go into the grid as they are, where saving refuses what it cannot
   // store, and the box is marked.
   const std::array<double, 4> parts = record::split32(value);
-  const int first = 4 * i + 13;
+  const int first = fields_[static_cast<std::size_t>(i)]->firstRow;
   // A fill (a load) shows the cells' value in the box: nothing is written back.
   bool refused = false;
   for (int k = 0; k < 4; ++k) {
     if (!state_.filling) {
-      c_.G1->setTextMatrix(first + k, record::kValueColumn, numberText(parts[k]));
+      writeValue(c_, first + k, numberText(parts[k]));
     }
     refused = refused || c_.G1->valueCellRefused(first + k);
   }
@@ -84,8 +105,7 @@ void PerformanceEditor::writeField(int i) {
 }
 
 void PerformanceEditor::refreshLoadCaptions() {
-  for (int i = 8; i <= 14; ++i) c_.Label9[i]->setCaption(lengthCaption(c_.Text3[i]->text()));
-  for (int i = 0; i <= 3; ++i) c_.Label10[i]->setCaption(speedCaption(c_.Text3[i]->text()));
+  showLoadCaptions(c_);
 }
 
 }  // namespace tolvane::editors

@@ -3,9 +3,11 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
+#include "record/fields.h"
 
 namespace tolvane::editors {
 
@@ -14,6 +16,9 @@ QString lengthCaption(const QString& boxText);  // 1/21 ft: " 100ft/ 30.4m"
 QString speedCaption(const QString& boxText);   // 1/100 mph: " 579.34 kph"
 QString rangeCaption(const QString& boxText);   // 1/132000 mile: " 500 Miles / 804Km"
 QString weightCaption(const QString& boxText);  // lb: " 3175 Kg"
+
+// The captions a load shows again: the distances' (boxes 8 to 14), then the speeds' (0 to 3).
+void showLoadCaptions(const WindowControls& c);
 
 class PerformanceEditor : public QObject {
   Q_OBJECT
@@ -26,12 +31,14 @@ class PerformanceEditor : public QObject {
  private:
   // Every change of box i's text: its unit caption, then its four bytes.
   void textChanged(int i);
-  // Writes box i's value into grid rows 4i+13 to 4i+16 and marks the record modified.
+  // Writes box i's value into the four rows of its field and marks the record modified.
   void writeField(int i);
   void refreshCaption(int i);
 
   const WindowControls& c_;
   WindowState& state_;
+  // The field each box writes, from the field table.
+  std::array<const record::Field*, 15> fields_{};
 };
 
 }  // namespace tolvane::editors

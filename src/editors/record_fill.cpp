@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "editors/field_boxes.h"
 #include "editors/performance_editor.h"
 #include "editors/text_rules.h"
 #include "record/charset.h"
@@ -39,7 +40,8 @@ void showText(QLineEdit* box, const QString& text) {
 
 QString codeInGrid(const WindowControls& c) {
   QString code;
-  for (int row = 165; row <= 168; ++row) {
+  const record::Field& field = *fieldOfControl(c.Text5);
+  for (int row = field.firstRow; row <= field.lastRow(); ++row) {
     const auto byte = record::cellByte(c.G1->textMatrix(row, kValueColumn).toStdString());
     if (!byte) return {};
     code += character(*byte);
@@ -57,50 +59,51 @@ void fillEditorsFromGrid(const WindowControls& c, WindowState& state) {
   // Flag boxes from bytes 5 to 8. Each box is set straight to its bit, so that only a box
   // whose state really changes raises its reaction and is redrawn. The boxes show the bits as
   // stored: a pair stored with both bits set shows both boxes checked.
-  auto showFlags = [&](int row, QCheckBox* const* boxes, int count) {
-    const double value = cellValue(grid, row);
+  auto showFlags = [&](const char* array, QCheckBox* const* boxes, int count) {
+    const double value = cellValue(grid, record::fieldOfBox(array)->firstRow);
     const auto bits = value >= 0 && value <= 255 ? static_cast<unsigned>(value) : 0u;
     for (int i = count - 1; i >= 0; --i) {
       ui::showCheckState(boxes[i], bits & (1u << i) ? Qt::Checked : Qt::Unchecked);
     }
   };
-  showFlags(5, c.Check1.data(), 8);
-  showFlags(6, c.Check2.data(), 8);
-  showFlags(7, c.Check3.data(), 8);
-  showFlags(8, c.Check4.data(), 6);
+  showFlags("Check1", c.Check1.data(), 8);
+  showFlags("Check2", c.Check2.data(), 8);
+  showFlags("Check3", c.Check3.data(), 8);
+  showFlags("Check4", c.Check4.data(), 6);
 
   // Year and crew; the crew box shows both bytes, of which only byte 11 is ever written. A
   // crew typed as a text that is not a plain byte (refused, or a fraction) is shown as typed,
   // so that the box and its mark say what the cell holds.
-  showText(c.Text8, padded(cellValue(grid, 10) * 256 + cellValue(grid, 9)));
-  const QString crew = grid->textMatrix(11, kValueColumn);
-  const auto crewByte = grid->valueByte(11);
+  const int year = fieldOfControl(c.Text8)->firstRow;
+  showText(c.Text8, padded(cellValue(grid, year + 1) * 256 + cellValue(grid, year)));
+  const int crewRow = fieldOfControl(c.Text7)->firstRow;
+  const QString crew = grid->textMatrix(crewRow, kValueColumn);
+  const auto crewByte = grid->valueByte(crewRow);
   if (crewByte && crew == byteText(*crewByte)) {
-    showText(c.Text7, padded(cellValue(grid, 12) * 256 + cellValue(grid, 11)));
+    showText(c.Text7, padded(cellValue(grid, crewRow + 1) * 256 + cellValue(grid, crewRow)));
   } else {
     showText(c.Text7, crew);
   }
 
   // Performance figures: unsigned 32-bit little-endian.
   for (int i = 0; i < 15; ++i) {
-    const int first = 13 + 4 * i;
+    const int first = fieldOfControl(c.Text3[i])->firstRow;
     const double value = cellValue(grid, first) + 256.0 * cellValue(grid, first + 1) +
                          65536.0 * cellValue(grid, first + 2) +
                          16777216.0 * cellValue(grid, first + 3);
     showText(c.Text3[i], padded(value));
   }
   // Gun-group count, exactly as the cell holds it.
-  showText(c.Text6, grid->textMatrix(85, kValueColumn));
+  showText(c.Text6, grid->textMatrix(fieldOfControl(c.Text6)->firstRow, kValueColumn));
 
   // Distance and speed captions.
-  for (int i = 8; i <= 14; ++i) c.Label9[i]->setCaption(lengthCaption(c.Text3[i]->text()));
-  for (int i = 0; i <= 3; ++i) c.Label10[i]->setCaption(speedCaption(c.Text3[i]->text()));
+  showLoadCaptions(c);
 
   state.filling = wasFilling;
 }
 
 bool editedInGrid(int row) {
-  return record::fieldOfRow(row).editedInGrid;
+  return record::fieldOfRow(row).editedInGrid();
 }
 
 QString refusalText(const WindowControls& c, const WindowState& state, int row) {
@@ -109,19 +112,13 @@ QString refusalText(const WindowControls& c, const WindowState& state, int row) 
   const QString name = QString::fromStdString(field.name);
   auto cell = [&c](int r) { return c.G1->textMatrix(r, kValueColumn); };
 
-  // The box in which the player typed this field's value, when it shows this field now and
-  // the cells still hold what it wrote.
+  // The box in which the player typed this field's number, when it shows this field now and
+  // the cells still hold what it wrote. A gun group's box shows the chosen group only.
   const QLineEdit* box = nullptr;
-  if (first >= 13 && first <= 69) box = c.Text3[static_cast<std::size_t>((first - 13) / 4)];
-  if (first == 9) box = c.Text8;
-  if (first == 11) box = c.Text7;
-  if (first == 85) box = c.Text6;
-  if (state.gunGroupRow >= record::gunGroupFirstRow(1) && c.FGG->isVisibleTo(c.Frame1)) {
-    const int offset = first - state.gunGroupRow;
-    if (offset == 0) box = c.Text1;
-    if (offset == 4) box = c.Gundamage;
-    if (offset == 6) box = c.Text2;
-  }
+  const bool onView = field.gunGroup == 0 || (field.gunGroup == state.gunGroupNumber &&
+                                              state.gunGroupRow >= record::gunGroupFirstRow(1) &&
+                                              c.FGG->isVisibleTo(c.Frame1));
+  if (field.kind == record::Field::Kind::Number && onView) box = controlOf<QLineEdit>(c, field);
   bool boxHoldsIt = box != nullptr;
   if (box == c.Text7) {
     boxHoldsIt = box->text() == cell(row);

@@ -1,56 +1,209 @@
 #include "record/fields.h"
 
-#include <vector>
-
 #include "record/charset.h"
+#include "record/numbers.h"
 
 namespace tolvane::record {
 namespace {
 
 std::vector<Field> makeFields() {
   std::vector<Field> fields;
-  auto add = [&fields](std::string name, int first, int bytes, Field::Kind kind,
-                       bool inGrid = false) {
-    fields.push_back(Field{std::move(name), first, bytes, kind, inGrid});
-  };
   using K = Field::Kind;
+  auto add = [&fields](std::string name, int first, int bytes, K kind, std::string box = {},
+                       Unit unit = Unit::None, bool typed = false) -> Field& {
+    Field field;
+    field.name = std::move(name);
+    field.firstRow = first;
+    field.bytes = bytes;
+    field.kind = kind;
+    field.unit = unit;
+    field.box = std::move(box);
+    field.typedIn = typed;
+    fields.push_back(std::move(field));
+    return fields.back();
+  };
+  const std::string byteEditor(kByteEditorBox);
+
   for (int row = 1; row <= 4; ++row) add("Pln No, byte " + std::to_string(row), row, 1, K::Raw);
-  for (int row = 5; row <= 8; ++row) {
-    add("Flags (byte " + std::to_string(row) + ")", row, 1, K::Flags);
+  for (int k = 0; k < 4; ++k) {
+    add("Flags (byte " + std::to_string(5 + k) + ")", 5 + k, 1, K::Flags,
+        "Check" + std::to_string(k + 1));
   }
-  add("Year", 9, 2, K::Number);
-  // Only byte 11 is written from the crew box; byte 12 keeps what the file holds.
-  add("Crew", 11, 1, K::Number);
-  add("Crew, high byte", 12, 1, K::Raw);
-  static const char* const kPerformance[15] = {
-      "Stall speed", "Cruise speed",          "Corner speed",    "Max speed",
-      "Empty wt",    "Fuel burn rate",        "Wt of fuel",      "Max range",
-      "Close view",  "Medium view",           "Far view",        "Line view",
-      "Max view",    "External default view", "Collision radius"};
-  for (int i = 0; i < 15; ++i) add(kPerformance[i], 13 + 4 * i, 4, K::Number);
-  for (int row = 73; row <= 84; ++row) add(rowLabel(row) + " damage", row, 1, K::Raw, true);
-  add("Gun groups", 85, 1, K::Number);
+  add("Year", 9, 2, K::Number, "Text8", Unit::None, true);
+  // The crew box writes byte 11 and clears byte 12, which a stored file may hold; a load
+  // leaves both as the file holds them.
+  add("Crew", 11, 1, K::Number, "Text7", Unit::None, true);
+  add("Crew, high byte", 12, 1, K::Raw).alsoTypedBy = "Text7";
+  struct Figure {
+    const char* name;
+    Unit unit;
+  };
+  static const Figure kPerformance[15] = {
+      {"Stall speed", Unit::Speed},      {"Cruise speed", Unit::Speed},
+      {"Corner speed", Unit::Speed},     {"Max speed", Unit::Speed},
+      {"Empty wt", Unit::Weight},        {"Fuel burn rate", Unit::None},
+      {"Wt of fuel", Unit::Weight},      {"Max range", Unit::Range},
+      {"Close view", Unit::Length},      {"Medium view", Unit::Length},
+      {"Far view", Unit::Length},        {"Line view", Unit::Length},
+      {"Max view", Unit::Length},        {"External default view", Unit::Length},
+      {"Collision radius", Unit::Length}};
+  for (int i = 0; i < 15; ++i) {
+    add(kPerformance[i].name, 13 + 4 * i, 4, K::Number, "Text3(" + std::to_string(i) + ")",
+        kPerformance[i].unit, true);
+  }
+  for (int row = 73; row <= 84; ++row) add(rowLabel(row) + " damage", row, 1, K::Raw, byteEditor);
+  add("Gun groups", 85, 1, K::Number, "Text6", Unit::None, true);
   for (int row = 86; row <= 88; ++row) add("Byte " + std::to_string(row), row, 1, K::Raw);
   for (int n = 1; n <= kGunGroupCount; ++n) {
     const int s = gunGroupFirstRow(n);
     const std::string group = "Gun group " + std::to_string(n) + " ";
-    add(group + "number", s, 1, K::Number);
-    add(group + "byte " + std::to_string(s + 1), s + 1, 1, K::Raw);
-    add(group + "position", s + 2, 1, K::Number);
-    add(group + "byte " + std::to_string(s + 3), s + 3, 1, K::Raw);
-    add(group + "damage", s + 4, 2, K::Number);
-    add(group + "ammunition", s + 6, 2, K::Number);
-    add(group + "sound", s + 8, 1, K::Number);
-    add(group + "byte " + std::to_string(s + 9), s + 9, 1, K::Raw);
-    add(group + "smoke", s + 10, 1, K::Number);
-    add(group + "byte " + std::to_string(s + 11), s + 11, 1, K::Raw);
+    auto addInGroup = [&](const std::string& what, int offset, int bytes, K kind,
+                          std::string box = {}, bool typed = false) -> Field& {
+      Field& field = add(group + what, s + offset, bytes, kind, std::move(box), Unit::None, typed);
+      field.gunGroup = n;
+      return field;
+    };
+    auto spare = [&](int offset) {
+      addInGroup("byte " + std::to_string(s + offset), offset, 1, K::Raw);
+    };
+    addInGroup("number", 0, 1, K::Number, "Text1", true);
+    spare(1);
+    // The position buttons set the caption, whose change writes the byte.
+    addInGroup("position", 2, 1, K::Code, "Label3");
+    spare(3);
+    addInGroup("damage", 4, 2, K::Number, "Gundamage", true);
+    addInGroup("ammunition", 6, 2, K::Number, "Text2", true);
+    addInGroup("sound", 8, 1, K::Code, "Label5").alsoTypedBy = "Gundamage";
+    spare(9);
+    addInGroup("smoke", 10, 1, K::Code, "smoke");
+    spare(11);
   }
-  for (int row = 161; row <= 164; ++row) add(rowLabel(row), row, 1, K::Raw, true);
-  add("Code", 165, 4, K::Code);
+  for (int row = 161; row <= 164; ++row) add(rowLabel(row), row, 1, K::Raw, byteEditor);
+  add("Code", 165, 4, K::Text, "Text5");
   return fields;
 }
 
+const std::vector<Field>& table() {
+  static const std::vector<Field> fields = makeFields();
+  return fields;
+}
+
+double stepsPerUnit(Unit unit) {
+  switch (unit) {
+    case Unit::Speed:
+      return kSpeedStepsPerMph;
+    case Unit::Length:
+      return kLengthStepsPerFoot;
+    case Unit::Range:
+      return kRangeStepsPerMile;
+    case Unit::Weight:
+      return kWeightStepsPerPound;
+    case Unit::None:
+      break;
+  }
+  return 1.0;
+}
+
+double metricPerUnit(Unit unit) {
+  switch (unit) {
+    case Unit::Speed:
+    case Unit::Range:
+      return kKmPerMile;
+    case Unit::Length:
+      return kMetresPerFoot;
+    case Unit::Weight:
+      return kKgPerPound;
+    case Unit::None:
+      break;
+  }
+  return 1.0;
+}
+
 }  // namespace
+
+std::string_view unitName(Unit unit) {
+  switch (unit) {
+    case Unit::Speed:
+      return "mph";
+    case Unit::Length:
+      return "ft";
+    case Unit::Range:
+      return "miles";
+    case Unit::Weight:
+      return "lb";
+    case Unit::None:
+      break;
+  }
+  return {};
+}
+
+std::string_view metricUnitName(Unit unit) {
+  switch (unit) {
+    case Unit::Speed:
+      return "km/h";
+    case Unit::Length:
+      return "m";
+    case Unit::Range:
+      return "km";
+    case Unit::Weight:
+      return "kg";
+    case Unit::None:
+      break;
+  }
+  return {};
+}
+
+double toPlayerUnit(Unit unit, double stored) {
+  return stored / stepsPerUnit(unit);
+}
+
+double fromPlayerUnit(Unit unit, double value) {
+  return value * stepsPerUnit(unit);
+}
+
+double toMetric(Unit unit, double stored) {
+  return toPlayerUnit(unit, stored) * metricPerUnit(unit);
+}
+
+double fromMetric(Unit unit, double metric) {
+  return fromPlayerUnit(unit, metric / metricPerUnit(unit));
+}
+
+double metricShown(Unit unit, double stored) {
+  // The order of the operations is the window's, so that the figures agree to the last digit.
+  switch (unit) {
+    case Unit::Speed:
+      // Hundredths of a mph times km per mile are hundredths of a km/h.
+      return intPart(stored * kKmPerMile) * (1.0 / kSpeedStepsPerMph);
+    case Unit::Length:
+      return intPart(toPlayerUnit(unit, stored) * (kMetresPerFoot * 10.0)) / 10.0;
+    case Unit::Range:
+      return intPart(toPlayerUnit(unit, stored) * kKmPerMile);
+    case Unit::Weight:
+      return intPart(toPlayerUnit(unit, stored) * kKgPerPound);
+    case Unit::None:
+      break;
+  }
+  return stored;
+}
+
+std::string unitCaption(Unit unit, double stored) {
+  switch (unit) {
+    case Unit::Speed:
+      return signPadded(metricShown(unit, stored)) + " kph";
+    case Unit::Length:
+      return signPadded(toPlayerUnit(unit, stored)) + "ft/" +
+             signPadded(metricShown(unit, stored)) + "m";
+    case Unit::Range:
+      return signPadded(intPart(toPlayerUnit(unit, stored))) + " Miles /" +
+             signPadded(metricShown(unit, stored)) + "Km";
+    case Unit::Weight:
+      return signPadded(metricShown(unit, stored)) + " Kg";
+    case Unit::None:
+      break;
+  }
+  return {};
+}
 
 double Field::highest() const {
   double high = 1.0;
@@ -58,33 +211,77 @@ double Field::highest() const {
   return high - 1.0;
 }
 
+const std::vector<Field>& allFields() {
+  return table();
+}
+
 const Field& fieldOfRow(int row) {
-  static const std::vector<Field> fields = makeFields();
   static const std::array<int, kRecordBytes + 1> index = [] {
     std::array<int, kRecordBytes + 1> out{};
+    const std::vector<Field>& fields = table();
     for (std::size_t f = 0; f < fields.size(); ++f) {
       for (int k = 0; k < fields[f].bytes; ++k) out[fields[f].firstRow + k] = static_cast<int>(f);
     }
     return out;
   }();
   if (row < 1 || row > kRecordBytes) row = 1;
-  return fields[static_cast<std::size_t>(index[row])];
+  return table()[static_cast<std::size_t>(index[row])];
 }
 
-std::string fieldValueText(const Field& field,
-                           const std::array<std::uint8_t, kRecordBytes>& bytes) {
-  if (field.kind == Field::Kind::Code) {
+const Field* fieldOfBox(std::string_view box, int gunGroup) {
+  if (box.empty()) return nullptr;
+  for (const Field& field : table()) {
+    if (field.box == box && field.gunGroup == (field.gunGroup == 0 ? 0 : gunGroup)) return &field;
+  }
+  return nullptr;
+}
+
+bool typedRow(std::string_view box, int gunGroup, int row) {
+  if (box.empty() || row < 1 || row > kRecordBytes) return false;
+  const Field& field = fieldOfRow(row);
+  if (field.gunGroup != 0 && field.gunGroup != gunGroup) return false;
+  return (field.typedIn && field.box == box) || field.alsoTypedBy == box;
+}
+
+std::uint64_t fieldValue(const Field& field, const RecordBytes& bytes) {
+  std::uint64_t value = 0;
+  for (int k = field.bytes - 1; k >= 0; --k) {
+    value = value * 256 + bytes[static_cast<std::size_t>(field.firstRow - 1 + k)];
+  }
+  return value;
+}
+
+std::string fieldValueText(const Field& field, const RecordBytes& bytes) {
+  if (field.kind == Field::Kind::Text) {
     std::string text;
     for (int k = 0; k < field.bytes; ++k) {
       appendUtf8(text, charFromByte(bytes[static_cast<std::size_t>(field.firstRow - 1 + k)]));
     }
     return text;
   }
-  std::uint64_t value = 0;
-  for (int k = field.bytes - 1; k >= 0; --k) {
-    value = value * 256 + bytes[static_cast<std::size_t>(field.firstRow - 1 + k)];
+  return std::to_string(fieldValue(field, bytes));
+}
+
+std::string playerText(const Field& field, const RecordBytes& bytes) {
+  if (field.kind == Field::Kind::Text) return fieldValueText(field, bytes);
+  return playerText(field, fieldValue(field, bytes));
+}
+
+std::string playerText(const Field& field, std::uint64_t value) {
+  std::string text = std::to_string(value);
+  if (field.kind == Field::Kind::Flags) {
+    std::string bits;
+    for (int bit = 0; bit < 8 * field.bytes; ++bit) {
+      if (value & (std::uint64_t{1} << bit))
+        bits += (bits.empty() ? "" : ", ") + std::to_string(bit);
+    }
+    return text + (bits.empty() ? " (no bits)" : " (bits " + bits + ")");
   }
-  return std::to_string(value);
+  if (field.unit == Unit::None) return text;
+  const auto stored = static_cast<double>(value);
+  return numberToText(toPlayerUnit(field.unit, stored)) + " " + std::string(unitName(field.unit)) +
+         " (" + numberToText(metricShown(field.unit, stored)) + " " +
+         std::string(metricUnitName(field.unit)) + ")";
 }
 
 }  // namespace tolvane::record

@@ -1,0 +1,29 @@
+// The editors' side of the field table: which field a control writes, the control of a field,
+// and the writes of values into the record document.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "editors/window_controls.h"
+#include "record/fields.h"
+#include "ui/byte_grid.h"
+
+namespace tolvane::editors {
+
+// The field that a control writes (by its objectName); in the gun-group panel, in the given
+// group. Null for a control that writes none.
+const record::Field* fieldOfControl(const QWidget* control, int gunGroup = 0);
+
+// The control that writes a field, when it is a widget of type T (null otherwise).
+template <typename T>
+T* controlOf(const WindowControls& c, const record::Field& field) {
+  if (field.box.empty()) return nullptr;
+  return c.G1->window()->findChild<T*>(QString::fromStdString(field.box));
+}
+
+// Puts an editor's text into a row's value in the record document, as typed; the grid shows it
+// from there.
+void writeValue(const WindowControls& c, int row, const QString& text);
+
+}  // namespace tolvane::editors
