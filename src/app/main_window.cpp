@@ -81,8 +81,8 @@ MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(
   gunGroupEditor_ = std::make_unique<editors::GunGroupEditor>(controls_, state_);
   scriptMaker_ =
       std::make_unique<script::ScriptMaker>(controls_, state_, script::textFromPath(folder));
-  session_ = std::make_unique<RecordSession>(controls_, state_, *byteEditor_, *identityEditor_,
-                                             *gunGroupEditor_, folder);
+  session_ = std::make_unique<RecordSession>(controls_, state_, *byteEditor_, *performanceEditor_,
+                                             *identityEditor_, *gunGroupEditor_, folder);
   scriptMaker_->setOpenSlot([this] { return openSlot(); });
   scriptMaker_->setRefusalText(
       [this](int row) { return editors::refusalText(controls_, state_, row); });

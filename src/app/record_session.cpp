@@ -11,6 +11,7 @@
 #include "editors/byte_editor.h"
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
+#include "editors/performance_editor.h"
 #include "editors/record_fill.h"
 #include "editors/text_rules.h"
 #include "record/charset.h"
@@ -47,11 +48,14 @@ const QString kTitle = QStringLiteral("Tolvane");
 }  // namespace
 
 RecordSession::RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                             editors::ByteEditor& byteEditor, editors::IdentityEditor& identity,
-                             editors::GunGroupEditor& gunGroups, std::filesystem::path folder)
+                             editors::ByteEditor& byteEditor,
+                             editors::PerformanceEditor& performance,
+                             editors::IdentityEditor& identity, editors::GunGroupEditor& gunGroups,
+                             std::filesystem::path folder)
     : c_(controls),
       state_(state),
       byteEditor_(byteEditor),
+      performance_(performance),
       identity_(identity),
       gunGroups_(gunGroups),
       document_(std::make_shared<record::RecordDocument>()),
@@ -85,11 +89,21 @@ record::EditOrigin RecordSession::originOf(int row) const {
   return {reinterpret_cast<std::uintptr_t>(focus), typing};
 }
 
+void RecordSession::showTitlesAndMarks() {
+  for (int array = 0; array < 4; ++array) {
+    const int row = record::fieldOfBox("Check" + std::to_string(array + 1))->firstRow;
+    QGroupBox* frame = c_.F[static_cast<std::size_t>(array)];
+    const QString title = c_.G1->textMatrix(row, kValueColumn);
+    // Only a new title is set: setting a group box's title redraws the whole frame.
+    if (frame->title() != title) frame->setTitle(title);
+  }
+  performance_.refreshMarks();
+  identity_.refreshMarks();
+}
+
 void RecordSession::refillEditors() {
   editors::fillEditorsFromGrid(c_, state_);
-  for (int array = 0; array < 4; ++array) {
-    c_.F[static_cast<std::size_t>(array)]->setTitle(c_.G1->textMatrix(5 + array, kValueColumn));
-  }
+  showTitlesAndMarks();
   if (c_.FGG->isVisibleTo(c_.Frame1)) gunGroups_.refill();
 }
 
@@ -260,6 +274,7 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
       document_->open(slot, record::bytePosition(slot, 1), read.bytes);
     }
     editors::fillEditorsFromGrid(c, state_);
+    showTitlesAndMarks();
   }
   c.Frame1->show();
   c.G1->setEnabled(true);

@@ -17,6 +17,7 @@
 
 namespace tolvane::editors {
 class ByteEditor;
+class PerformanceEditor;
 class IdentityEditor;
 class GunGroupEditor;
 }  // namespace tolvane::editors
@@ -27,8 +28,9 @@ class RecordSession : public QObject {
   Q_OBJECT
  public:
   RecordSession(const editors::WindowControls& controls, editors::WindowState& state,
-                editors::ByteEditor& byteEditor, editors::IdentityEditor& identity,
-                editors::GunGroupEditor& gunGroups, std::filesystem::path folder);
+                editors::ByteEditor& byteEditor, editors::PerformanceEditor& performance,
+                editors::IdentityEditor& identity, editors::GunGroupEditor& gunGroups,
+                std::filesystem::path folder);
 
   // The open record, which the grid shows and every editor writes into.
   record::RecordDocument& document() { return *document_; }
@@ -113,6 +115,9 @@ class RecordSession : public QObject {
   // After an undo or a redo changed rows: every editor shows the document again.
   void historyMoved(const std::vector<int>& rows, bool wasUnsaved);
   void refillEditors();
+  // What every load and refill ends with: the flag frames' titles and every box's mark from
+  // the cells, also where a fill left a box's text as it was.
+  void showTitlesAndMarks();
   // Where a change of a value comes from: the box with the focus, when the row is its own.
   record::EditOrigin originOf(int row) const;
   QString aircraftName(int slot) const;
@@ -122,6 +127,7 @@ class RecordSession : public QObject {
   const editors::WindowControls& c_;
   editors::WindowState& state_;
   editors::ByteEditor& byteEditor_;
+  editors::PerformanceEditor& performance_;
   editors::IdentityEditor& identity_;
   editors::GunGroupEditor& gunGroups_;
   std::shared_ptr<record::RecordDocument> document_;

@@ -32,6 +32,15 @@ IdentityEditor::IdentityEditor(const WindowControls& controls, WindowState& stat
   connect(c_.Text5, &QLineEdit::textChanged, this, [this] { markCode(); });
 }
 
+void IdentityEditor::refreshMarks() {
+  const bool wasFilling = state_.filling;
+  state_.filling = true;  // marks only: nothing is written
+  writeYear();
+  writeCrew();
+  state_.filling = wasFilling;
+  markCode();
+}
+
 void IdentityEditor::markCode() {
   const QString typed = c_.Text5->text();
   const std::u32string code = typed.toStdU32String();
@@ -90,8 +99,7 @@ void IdentityEditor::writeCrew() {
     // The box shows both bytes after a fill; the mark is the crew cell's, as the save reads it.
     const QString cell = c_.G1->textMatrix(row, record::kValueColumn);
     const bool refused = c_.G1->valueCellRefused(row);
-    markValue(c_.Text7, refused || cell != crew ? record::readNumber(cell.toStdString()) : 0.0,
-              255.0, refused, need);
+    markValue(c_.Text7, record::readNumber(cell.toStdString()), 255.0, refused, need);
     return;
   }
   writeValue(c_, row, crew);

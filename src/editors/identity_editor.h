@@ -17,6 +17,9 @@ class IdentityEditor : public QObject {
   // writing nothing, when the box does not hold four characters of the game's character set
   // (the user is told about a character the set cannot hold).
   bool commitCode();
+  // Marks the year, crew and code boxes by what their cells hold now, also a box whose text a
+  // fill left as it was.
+  void refreshMarks();
 
  private:
   // Year: bytes 9 (low) and 10 (high) from the number in Text8.

@@ -104,6 +104,13 @@ void PerformanceEditor::writeField(int i) {
   if (!state_.filling) state_.recordModified = true;
 }
 
+void PerformanceEditor::refreshMarks() {
+  const bool wasFilling = state_.filling;
+  state_.filling = true;  // marks only: nothing is written
+  for (int i = 0; i < 15; ++i) writeField(i);
+  state_.filling = wasFilling;
+}
+
 void PerformanceEditor::refreshLoadCaptions() {
   showLoadCaptions(c_);
 }

@@ -27,6 +27,9 @@ class PerformanceEditor : public QObject {
 
   // After a load: the distance captions (boxes 8 to 14), then the speed captions (0 to 3).
   void refreshLoadCaptions();
+  // Marks every box by what its cells hold now, also a box whose text a fill left as it was
+  // (an undo can turn the cells behind the same text from refused to accepted).
+  void refreshMarks();
 
  private:
   // Every change of box i's text: its unit caption, then its four bytes.
