@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "editors/window_controls.h"
@@ -25,5 +26,11 @@ T* controlOf(const WindowControls& c, const record::Field& field) {
 // Puts an editor's text into a row's value in the record document, as typed; the grid shows it
 // from there.
 void writeValue(const WindowControls& c, int row, const QString& text);
+
+// The texts a number typed in a box puts into the rows of its field of `bytes` bytes, lowest
+// first: the value split into bytes; for a text that is not one number as a whole ("19x4",
+// "31,500"), the text as typed in every row, where saving refuses it and the grid marks it.
+QStringList typedNumberCells(const QString& text, int bytes);
+void writeTypedNumber(const WindowControls& c, int firstRow, int bytes, const QString& text);
 
 }  // namespace tolvane::editors

@@ -196,7 +196,7 @@ void GunGroupEditor::writePair(int lowRow, double value) {
 void GunGroupEditor::writeNumber() {
   if (!groupChosen()) return;
   const int row = rowOf(c_.Text1);
-  writeCell(row, numberText(boxValue(c_.Text1->text())));
+  writeTypedNumber(c_, row, 1, c_.Text1->text());
   state_.recordModified = true;
   markBox(c_.Text1, 255.0, row, row, kNumberNeed);
 }
@@ -204,7 +204,7 @@ void GunGroupEditor::writeNumber() {
 void GunGroupEditor::writeAmmunition() {
   if (!groupChosen()) return;
   const int row = rowOf(c_.Text2);
-  writePair(row, boxValue(c_.Text2->text()));
+  writeTypedNumber(c_, row, 2, c_.Text2->text());
   state_.recordModified = true;
   markBox(c_.Text2, 65535.0, row, row + 1, kAmmunitionNeed);
 }
@@ -216,7 +216,7 @@ void GunGroupEditor::writeCount() {
     markBox(c_.Text6, 255.0, row, row, kCountNeed);
     return;
   }
-  writeCell(row, numberText(boxValue(c_.Text6->text())));
+  writeTypedNumber(c_, row, 1, c_.Text6->text());
   state_.recordModified = true;
   markBox(c_.Text6, 255.0, row, row, kCountNeed);
 }
@@ -261,7 +261,8 @@ void GunGroupEditor::damageKeyPressed(int code) {
 
 void GunGroupEditor::matchType() {
   c_.Option2->clear();
-  const double value = boxValue(c_.Gundamage->text());
+  // Only a number as a whole is a damage value: "12x" chooses no type.
+  const double value = record::wholeNumber(c_.Gundamage->text().toStdString()).value_or(-1.0);
   for (const GunType& t : kGunTypes) {
     if (value == t.damage) {
       c_.Option2->showSelected(t.damage);
@@ -295,7 +296,7 @@ void GunGroupEditor::chooseSound(int k) {
 
 void GunGroupEditor::writeDamage() {
   const int row = rowOf(c_.Gundamage);
-  writePair(row, boxValue(c_.Gundamage->text()));
+  writeTypedNumber(c_, row, 2, c_.Gundamage->text());
   state_.recordModified = true;
   markBox(c_.Gundamage, 65535.0, row, row + 1, kDamageNeed);
 }
@@ -321,7 +322,7 @@ void GunGroupEditor::markBox(QLineEdit* box, double high, int first, int last,
                              const QString& need) {
   bool refused = false;
   for (int row = first; row <= last; ++row) refused = refused || c_.G1->valueCellRefused(row);
-  markValue(box, boxValue(box->text()), high, refused, need);
+  markTypedNumber(box, high, refused, need);
 }
 
 void GunGroupEditor::refreshMarks() {

@@ -72,17 +72,12 @@ void IdentityEditor::markCode() {
 
 void IdentityEditor::writeYear() {
   const int row = fieldOfControl(c_.Text8)->firstRow;
-  const double year = boxValue(c_.Text8->text());
-  // A year outside 0..65535 gives parts that are not bytes; saving refuses those cells.
-  const std::array<double, 2> parts = record::split16(year);
-  if (!state_.filling) {
-    writeValue(c_, row, numberText(parts[0]));
-    writeValue(c_, row + 1, numberText(parts[1]));
-  }
-  markValue(c_.Text8, year, 65535.0,
-            c_.G1->valueCellRefused(row) || c_.G1->valueCellRefused(row + 1),
-            QStringLiteral("The year is stored in two bytes: it must be a whole number from 0 "
-                           "to 65535."));
+  // A year outside 0..65535, or a text that is not a number, gives cells that saving refuses.
+  if (!state_.filling) writeTypedNumber(c_, row, 2, c_.Text8->text());
+  markTypedNumber(
+      c_.Text8, 65535.0, c_.G1->valueCellRefused(row) || c_.G1->valueCellRefused(row + 1),
+      QStringLiteral("The year is stored in two bytes: it must be a whole number from 0 "
+                     "to 65535."));
   if (!state_.filling) state_.recordModified = true;
 }
 
@@ -102,12 +97,12 @@ void IdentityEditor::writeCrew() {
     markValue(c_.Text7, record::readNumber(cell.toStdString()), 255.0, refused, need);
     return;
   }
-  writeValue(c_, row, crew);
+  // An empty box is a crew of 0, as in every number box.
+  writeValue(c_, row, blankBox(crew) ? QStringLiteral("0") : crew);
   // The crew typed is the whole crew: the byte after it, which a stored file may hold, is
   // cleared, so that the box shows what was typed after the next load.
   writeValue(c_, row + 1, QStringLiteral("0"));
-  const std::string cell = crew.toStdString();
-  markValue(c_.Text7, record::readNumber(cell), 255.0, !record::cellByte(cell).has_value(), need);
+  markTypedNumber(c_.Text7, 255.0, c_.G1->valueCellRefused(row), need);
   state_.recordModified = true;
 }
 

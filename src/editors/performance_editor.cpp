@@ -84,23 +84,14 @@ void PerformanceEditor::refreshCaption(int i) {
 }
 
 void PerformanceEditor::writeField(int i) {
-  const double value = boxValue(c_.Text3[i]->text());
-  // Values outside 0..4294967295 give parts that are not bytes (and a fraction stays in the
-  // lowest part); they go into the grid as they are, where saving refuses what it cannot
-  // store, and the box is marked.
-  const std::array<double, 4> parts = record::split32(value);
   const int first = fields_[static_cast<std::size_t>(i)]->firstRow;
   // A fill (a load) shows the cells' value in the box: nothing is written back.
+  if (!state_.filling) writeTypedNumber(c_, first, 4, c_.Text3[i]->text());
   bool refused = false;
-  for (int k = 0; k < 4; ++k) {
-    if (!state_.filling) {
-      writeValue(c_, first + k, numberText(parts[k]));
-    }
-    refused = refused || c_.G1->valueCellRefused(first + k);
-  }
-  markValue(c_.Text3[i], value, 4294967295.0, refused,
-            QStringLiteral("This figure is stored in four bytes: it must be a whole number "
-                           "from 0 to 4294967295."));
+  for (int k = 0; k < 4; ++k) refused = refused || c_.G1->valueCellRefused(first + k);
+  markTypedNumber(c_.Text3[i], 4294967295.0, refused,
+                  QStringLiteral("This figure is stored in four bytes: it must be a whole number "
+                                 "from 0 to 4294967295."));
   if (!state_.filling) state_.recordModified = true;
 }
 

@@ -123,22 +123,18 @@ QString refusalText(const WindowControls& c, const WindowState& state, int row) 
   if (box == c.Text7) {
     boxHoldsIt = box->text() == cell(row);
   } else if (box) {
-    const double value = boxValue(box->text());
-    if (field.bytes == 4) {
-      const auto parts = record::split32(value);
-      for (int k = 0; k < 4; ++k)
-        boxHoldsIt = boxHoldsIt && numberText(parts[k]) == cell(first + k);
-    } else if (field.bytes == 2) {
-      const auto parts = record::split16(value);
-      for (int k = 0; k < 2; ++k)
-        boxHoldsIt = boxHoldsIt && numberText(parts[k]) == cell(first + k);
-    } else {
-      boxHoldsIt = numberText(value) == cell(first);
+    const QStringList written = typedNumberCells(box->text(), field.bytes);
+    for (int k = 0; k < field.bytes; ++k) {
+      boxHoldsIt = boxHoldsIt && written[k] == cell(first + k);
     }
   }
   const QString highest = QString::fromStdString(record::numberToText(field.highest()));
   if (boxHoldsIt) {
     const QString typed = box->text().trimmed();
+    if (!record::wholeNumber(typed.toStdString())) {
+      return QStringLiteral("%1: \"%2\" is not a number; it takes a whole number from 0 to %3.")
+          .arg(name, typed, highest);
+    }
     return QStringLiteral("%1: %2 is not possible; it takes 0 to %3.")
         .arg(name, typed.isEmpty() ? QStringLiteral("an empty value") : typed, highest);
   }

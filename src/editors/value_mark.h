@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QString>
 #include <cmath>
+#include <optional>
 
 #include "record/numbers.h"
 
@@ -42,6 +43,37 @@ inline void markValue(QLineEdit* box, double value, double high, bool refused,
   if (box->toolTip().isEmpty()) return;
   box->setPalette(QPalette());  // back to the inherited colours
   box->setToolTip(QString());
+}
+
+// Whether a box holds nothing but blanks and tabs, which is saved as 0.
+inline bool blankBox(const QString& text) {
+  for (const QChar c : text) {
+    if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) return false;
+  }
+  return true;
+}
+
+// Marks a box by its text and what its cells make of it: a text that is not one number as a
+// whole is refused with the reason; an empty box is saved as 0, which the note says; any
+// other text is marked by its value, as markValue does.
+inline void markTypedNumber(QLineEdit* box, double high, bool refused, const QString& need) {
+  const QString text = box->text();
+  const std::optional<double> value = record::wholeNumber(text.toStdString());
+  if (!value) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, Qt::red);
+    box->setPalette(palette);
+    box->setToolTip(QStringLiteral("\"%1\" is not a number. ").arg(text.trimmed()) + need);
+    return;
+  }
+  if (blankBox(text)) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, noteColour());
+    box->setPalette(palette);
+    box->setToolTip(QStringLiteral("Saved as 0: an empty box is saved as 0."));
+    return;
+  }
+  markValue(box, *value, high, refused, need);
 }
 
 // Whether a number is whole and lies in [0, high].

@@ -162,6 +162,14 @@ std::array<double, 2> split16(double value) {
   return {low, high};
 }
 
+std::optional<double> wholeNumber(std::string_view text) {
+  text = trimBlanks(text);
+  if (text.empty()) return 0.0;
+  if (numberLength(text) != text.size()) return std::nullopt;
+  const double value = convert(text);
+  return value == 0.0 ? 0.0 : value;  // no negative zero
+}
+
 std::optional<std::uint8_t> cellByte(std::string_view text) {
   text = trimBlanks(text);
   if (text.empty() || numberLength(text) != text.size()) return std::nullopt;

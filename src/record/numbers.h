@@ -37,6 +37,11 @@ std::array<double, 4> split32(double value);
 // Splits a value into a low and a high part by division by 256.
 std::array<double, 2> split16(double value);
 
+// Reads a box's text as the one number it must be as a whole: blanks around it and a sign are
+// allowed, an empty text (or blanks only) is 0, and anything else ("19x4", "12 600",
+// "31,500", "four") is no number. Values too large for a double read as +/-infinity.
+std::optional<double> wholeNumber(std::string_view text);
+
 // Reads a value cell strictly, as saving does: the whole text, blanks around it allowed, must
 // be one decimal number; it is rounded to the nearest whole number (ties to even) and must
 // then lie in 0..255. Anything else gives nothing.

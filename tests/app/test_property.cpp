@@ -202,10 +202,18 @@ QString shownFor(const BoxSpec& s, const QStringList& cells) {
   return {};
 }
 
-// The cell texts a box's writer puts into its rows for a text typed in it.
+// The cell texts a box's writer puts into its rows for a text typed in it: its number split
+// into bytes; a text that is not one number as a whole goes into every row as typed; an empty
+// box is 0.
 QStringList writtenFor(const BoxSpec& s, const QString& text) {
-  const double value = valueOf(text);
+  const std::optional<double> number = record::wholeNumber(text.toStdString());
   QStringList out;
+  if (s.kind == BoxKind::Crew) return {editors::blankBox(text) ? QStringLiteral("0") : text};
+  if (!number) {
+    for (int k = 0; k < rowsOf(s.kind); ++k) out << text;
+    return out;
+  }
+  const double value = *number;
   switch (s.kind) {
     case BoxKind::Word:
       for (double part : record::split32(value)) out << numberText(part);
@@ -245,6 +253,14 @@ QString markProblem(const BoxSpec& s, const QStringList& cells) {
   if (red) {
     return QStringLiteral("is marked as refused where saving takes its cells (tooltip \"%1\")")
         .arg(tip);
+  }
+  // An empty box is saved as 0, which its note says.
+  if (editors::blankBox(s.box->text())) {
+    if (!test::noteShown(s.box, QStringLiteral("0"))) {
+      return QStringLiteral("is empty without the note \"Saved as 0\" (colour %1, tooltip \"%2\")")
+          .arg(colour.name(), tip);
+    }
+    return {};
   }
   const double value = valueOf(s.box->text());
   if (std::floor(value) != value) {
@@ -1135,10 +1151,12 @@ class Runner {
     }
     reference.paste();
     QString due = reference.text();
-    // A standard damage value chooses its gun type, which shows the value in its own form.
+    // A standard damage value (a number as a whole) chooses its gun type, which shows the
+    // value in its own form.
     if (box == c_.Gundamage) {
+      const std::optional<double> typed = record::wholeNumber(due.toStdString());
       for (const int damage : {0, 2, 4, 12, 24}) {
-        if (valueOf(due) == damage) due = paddedText(damage);
+        if (typed && *typed == damage) due = paddedText(damage);
       }
     }
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);

@@ -86,14 +86,28 @@ class PerformanceEditorTest : public QObject {
                                       << "52,8,0,0"
                                       << "Label9(13)"
                                       << " 100ft/ 30.4m" << false;
+    // A text that is not one number as a whole goes into the cells as typed, where saving
+    // refuses it, and the box is marked.
     QTest::newRow("trailing text") << 1 << "250mph"
-                                   << "250,0,0,0"
+                                   << "250mph,250mph,250mph,250mph"
                                    << "Label10(1)"
-                                   << " 4.02 kph" << false;
+                                   << " 4.02 kph" << true;
     QTest::newRow("no number") << 14 << "abc"
-                               << "0,0,0,0"
+                               << "abc,abc,abc,abc"
                                << "Label9(14)"
-                               << " 0ft/ 0m" << false;
+                               << " 0ft/ 0m" << true;
+    QTest::newRow("thousands separator") << 10 << "31,500"
+                                         << "31,500,31,500,31,500,31,500"
+                                         << "Label9(10)"
+                                         << " 1.47619047619048ft/ 0.4m" << true;
+    QTest::newRow("blank inside") << 8 << "12 600"
+                                  << "12 600,12 600,12 600,12 600"
+                                  << "Label9(8)"
+                                  << " 0.571428571428571ft/ 0.1m" << true;
+    QTest::newRow("blanks around and a plus") << 0 << " +250 "
+                                              << "250,0,0,0"
+                                              << "Label10(0)"
+                                              << " 4.02 kph" << false;
     QTest::newRow("empty") << 2 << ""
                            << "0,0,0,0"
                            << "Label10(2)"
