@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/main_window_layout.h"
@@ -161,14 +164,26 @@ void MainWindow::createHistoryActions() {
   // values and keep their own.
   for (QLineEdit* box : findChildren<QLineEdit*>()) box->installEventFilter(this);
   controls_.Text10->installEventFilter(this);
+  // A multi-line box takes drops on its viewport, where the window looks for dropped files.
+  for (QPlainTextEdit* box : findChildren<QPlainTextEdit*>()) {
+    box->viewport()->installEventFilter(this);
+  }
 }
 
 namespace {
 
-// The local aircraft script files among a drag's URLs.
-QStringList droppedScripts(const QMimeData* data) {
-  QStringList paths;
-  if (!data || !data->hasUrls()) return paths;
+const QString kApplyTitle = QStringLiteral("Apply an aircraft script");
+
+// The local files a drag carries: the aircraft scripts among them and the rest.
+struct DroppedFiles {
+  QStringList scripts;
+  QStringList others;
+  bool any() const { return !scripts.isEmpty() || !others.isEmpty(); }
+};
+
+DroppedFiles droppedFiles(const QMimeData* data) {
+  DroppedFiles files;
+  if (!data || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     // The URL's path as the name's bytes: QUrl::toLocalFile turns the bytes of a name that
@@ -176,27 +191,88 @@ QStringList droppedScripts(const QMimeData* data) {
     const QByteArray bytes =
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     const QString path = script::textFromNative(bytes.toStdString());
-    if (path.endsWith(QLatin1String(".oaw"), Qt::CaseInsensitive)) paths << path;
+    (path.endsWith(QLatin1String(".oaw"), Qt::CaseInsensitive) ? files.scripts : files.others)
+        << path;
   }
-  return paths;
+  return files;
+}
+
+QString quotedNames(const QStringList& paths) {
+  QStringList names;
+  for (const QString& path : paths) {
+    names << QStringLiteral("\"%1\"").arg(script::displayPath(QDir::toNativeSeparators(path)));
+  }
+  return names.join(QStringLiteral(", "));
+}
+
+// Why a drop of files that is not one aircraft script applies nothing.
+QString whyNothingIsApplied(const DroppedFiles& files, const QString& gameFolder) {
+  const QString nothing = QStringLiteral("\n\nNothing was changed.");
+  if (files.scripts.size() > 1) {
+    return QStringLiteral(
+               "%1 aircraft scripts were dropped: %2. A drop applies one script, so that "
+               "its preview shows what it changes; drop them one at a time.")
+               .arg(files.scripts.size())
+               .arg(quotedNames(files.scripts)) +
+           nothing;
+  }
+  for (const QString& path : files.others) {
+    if (QFileInfo(path).fileName().compare(QLatin1String("planes.dat"), Qt::CaseInsensitive) == 0) {
+      return QStringLiteral(
+                 "%1 is a planes.dat, and a dropped planes.dat is not opened: Tolvane edits "
+                 "the planes.dat of the game folder %2. To edit another one, start Tolvane in "
+                 "its folder. A drop applies an aircraft script (a file ending in .oaw) to the "
+                 "open aircraft.")
+                 .arg(quotedNames({path}),
+                      QStringLiteral("\"%1\"").arg(script::displayPath(gameFolder))) +
+             nothing;
+    }
+  }
+  const bool one = files.others.size() == 1;
+  return QStringLiteral(
+             "%1 %2. A drop applies an aircraft script, a file whose name ends in "
+             ".oaw, to the open aircraft.")
+             .arg(quotedNames(files.others), one ? QStringLiteral("is not an aircraft script")
+                                                 : QStringLiteral("are not aircraft scripts")) +
+         nothing;
+}
+
+// Takes a drag or a drop as a copy when the source offers one: the file is only read.
+void acceptAsCopy(QDropEvent* event) {
+  if (event->possibleActions() & Qt::CopyAction) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+  } else {
+    event->acceptProposedAction();
+  }
 }
 
 }  // namespace
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (droppedScripts(event->mimeData()).size() == 1) event->acceptProposedAction();
+  // Every drag of files is taken, so that a drop that applies nothing can say why.
+  if (droppedFiles(event->mimeData()).any()) acceptAsCopy(event);
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-  const QStringList paths = droppedScripts(event->mimeData());
-  if (paths.size() != 1) return;
-  event->acceptProposedAction();
-  applyScriptFile(paths.first());
+  const DroppedFiles files = droppedFiles(event->mimeData());
+  if (!files.any()) return;
+  // The file manager waits until the drop returns, so the preview or the message opens
+  // after it, from the event loop.
+  if (files.scripts.size() == 1) {
+    acceptAsCopy(event);
+    const QString path = files.scripts.first();
+    QTimer::singleShot(0, this, [this, path] { applyScriptFile(path); });
+    return;
+  }
+  event->ignore();
+  const QString why = whyNothingIsApplied(files, script::textFromPath(session_->folder()));
+  QTimer::singleShot(0, this, [why] { ui::prompter().showError(kApplyTitle, why); });
 }
 
 bool MainWindow::applyScriptFile(const QString& path) {
   const script::ParsedScript parsed = script::readScriptFile(path);
-  const QString title = QStringLiteral("Apply an aircraft script");
+  const QString& title = kApplyTitle;
   if (!parsed.ok()) {
     ui::prompter().showError(
         title, QStringLiteral("The script \"%1\" cannot be applied; nothing was changed.\n\n%2")
@@ -257,15 +333,16 @@ bool MainWindow::applyScriptFile(const QString& path) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  // A script dropped on a text box is applied, not typed into it as its path.
+  // Files dropped on a text box are the window's drop (a script is applied, anything else
+  // is refused with the reason), never typed into the box as their paths.
   if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
       event->type() == QEvent::Drop) {
     auto* drop = static_cast<QDropEvent*>(event);
-    if (droppedScripts(drop->mimeData()).size() == 1) {
+    if (droppedFiles(drop->mimeData()).any()) {
       if (event->type() == QEvent::Drop) {
         dropEvent(drop);
       } else {
-        drop->acceptProposedAction();
+        acceptAsCopy(drop);
       }
       return true;
     }

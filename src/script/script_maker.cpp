@@ -94,21 +94,36 @@ void ScriptMaker::onSlotSelectionChanged() {
   c_.Text9->setText(c_.List2->item(slot)->text());
 }
 
+QString ScriptMaker::missing() const {
+  // An aircraft that is open fills every value cell of the grid; a script without its values
+  // would be blank lines that no reader takes.
+  bool gridEmpty = true;
+  for (int row = kFirstScriptRow; row <= record::kRecordBytes && gridEmpty; ++row) {
+    gridEmpty = c_.G1->textMatrix(row, record::kValueColumn).isEmpty();
+  }
+  if (gridEmpty) {
+    return QStringLiteral(
+        "No aircraft is open, so the script would hold no values. Pick the aircraft in the "
+        "list of aircraft first; the script holds its values as the grid shows them.");
+  }
+  // The name is the file's name: an empty one would make a hidden file called ".oaw".
+  if (c_.Text9->text().trimmed().isEmpty()) {
+    return QStringLiteral(
+        "The \"Aircraft Name\" is empty, and it names the script's file (NAME.oaw). Type a "
+        "name, or choose a slot in the \"Slot:\" list to take its aircraft's name.");
+  }
+  if (c_.Label14->caption().isEmpty()) {
+    return QStringLiteral(
+        "No slot is chosen for the script. Choose the aircraft's slot in the \"Slot:\" list; "
+        "a script without one cannot be applied.");
+  }
+  return {};
+}
+
 bool ScriptMaker::gatherValues(QStringList& values) {
-  QStringList cells;
-  bool allEmpty = true;
-  for (int row = kFirstScriptRow; row <= record::kRecordBytes; ++row) {
-    cells << c_.G1->textMatrix(row, record::kValueColumn);
-    allEmpty = allEmpty && cells.last().isEmpty();
-  }
-  // Nothing loaded: the grid's value column is empty and so are the script's value lines.
-  if (allEmpty) {
-    values = cells;
-    return true;
-  }
   values.clear();
   for (int row = kFirstScriptRow; row <= record::kRecordBytes; ++row) {
-    const QString& cell = cells[row - kFirstScriptRow];
+    const QString cell = c_.G1->textMatrix(row, record::kValueColumn);
     const auto byte = record::cellByte(cell.toStdString());
     if (!byte) {
       c_.G1->setTopRow(row);
@@ -129,6 +144,21 @@ bool ScriptMaker::gatherValues(QStringList& values) {
     values << QString::number(*byte);
   }
   return true;
+}
+
+bool ScriptMaker::confirmNameLine(const QString& pnames) {
+  const QString cut = pastNameLine(pnames);
+  // Blanks past the line are padding; they are dropped without a word.
+  if (cut.trimmed().isEmpty()) return true;
+  return ui::prompter().ask(
+      kTitle,
+      QStringLiteral("The \"Pnames string name\" has %1 characters, and a script's name line "
+                     "takes %2. The script would hold \"%3\" and leave out \"%4\".\n\nSave "
+                     "the script with the name cut, or go back and shorten it?")
+          .arg(pnames.toUcs4().size())
+          .arg(kNameLineWidth)
+          .arg(nameLine(pnames).trimmed(), cut),
+      QStringLiteral("Save it cut"), QStringLiteral("Go back"));
 }
 
 bool ScriptMaker::confirmSlot(int chosen) {
@@ -183,6 +213,10 @@ void ScriptMaker::showWhereItWent(const QString& path) {
 }
 
 bool ScriptMaker::saveScript() {
+  if (const QString what = missing(); !what.isEmpty()) {
+    ui::prompter().showError(kTitle, QStringLiteral("The script was not written. %1").arg(what));
+    return false;
+  }
   ScriptTexts texts;
   texts.pnames = c_.Text11->text();
   texts.slot = c_.Label14->caption();
@@ -196,7 +230,8 @@ bool ScriptMaker::saveScript() {
     ui::prompter().showError(kTitle, built.error);
     return false;
   }
-  if (!confirmSlot(texts.slot.isEmpty() ? -1 : texts.slot.toInt())) return false;
+  if (!confirmNameLine(texts.pnames)) return false;
+  if (!confirmSlot(texts.slot.toInt())) return false;
   if (!write(built.bytes)) return false;
   c_.Frame3->hide();
   return true;

@@ -38,9 +38,14 @@ class ScriptMaker : public QObject {
  private:
   void onSlotSelectionChanged();
   void selectSlot(int slot);
+  // What the script cannot be written without (an open aircraft, the aircraft name that
+  // names its file, a slot), said to the user; empty when nothing is missing.
+  QString missing() const;
   // The value lines: each cell as the save would store it, or an error naming the first
   // cell that the save would refuse.
   bool gatherValues(QStringList& values);
+  // Asks before a name longer than the script's name line is cut; true to go on.
+  bool confirmNameLine(const QString& pnames);
   // Asks whether the grid's record should go out under another slot; true to go on.
   bool confirmSlot(int chosen);
   // Writes the script, asking before a script of that name is replaced; true when written.

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QList>
+#include <QStringDecoder>
+#include <algorithm>
 #include <string_view>
 
 #include "record/charset.h"
@@ -29,18 +31,35 @@ QString fromWindows1252(QByteArrayView bytes) {
   return text;
 }
 
-// The lines of the script, without their line ends (LF, with a CR before it taken away too).
-// A line end after the last line ends it; it does not start an empty line.
-QList<QByteArrayView> splitLines(const QByteArray& bytes) {
+// A text the player typed: scripts are written in Windows-1252, but a text editor may have
+// saved the script as UTF-8. A text that is valid UTF-8 and holds a byte above 127 is read as
+// UTF-8 (a Windows-1252 text of letters with accents is almost never valid UTF-8); any other
+// text as Windows-1252.
+QString decodeText(QByteArrayView bytes) {
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+  if (!ascii) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
+  }
+  return fromWindows1252(bytes);
+}
+
+// The lines of the script, without their line ends. A line ends in LF; the CRs just before
+// it belong to the line end too, so CR LF and the CR CR LF that some editors make of a
+// CR LF file both end one line. A line end after the last line ends it; it does not start
+// an empty line.
+QList<QByteArrayView> splitLines(QByteArrayView bytes) {
   QList<QByteArrayView> lines;
   qsizetype start = 0;
   while (start < bytes.size()) {
     qsizetype end = bytes.indexOf('\n', start);
-    const bool last = end < 0;
-    if (last) end = bytes.size();
+    if (end < 0) end = bytes.size();
     qsizetype length = end - start;
-    if (!last && length > 0 && bytes[end - 1] == '\r') --length;
-    lines << QByteArrayView(bytes.constData() + start, length);
+    while (length > 0 && bytes[start + length - 1] == '\r') --length;
+    lines << bytes.sliced(start, length);
     start = end + 1;
   }
   return lines;
@@ -66,7 +85,11 @@ ParsedScript refuseFile(const QString& path, const QString& why) {
 }  // namespace
 
 ParsedScript readScript(const QByteArray& bytes) {
-  const QList<QByteArrayView> lines = splitLines(bytes);
+  // The byte-order mark a text editor puts before a file it saves as UTF-8 is no part of
+  // the name line.
+  QByteArrayView text(bytes);
+  if (text.startsWith("\xEF\xBB\xBF")) text = text.sliced(3);
+  const QList<QByteArrayView> lines = splitLines(text);
   const int count = static_cast<int>(std::min<qsizetype>(lines.size(), kLastValueLine + 1));
   if (count < kLastValueLine) {
     const int missing = count + 1;
@@ -84,13 +107,17 @@ ParsedScript readScript(const QByteArray& bytes) {
   }
 
   ParsedScript parsed;
-  parsed.pnames = fromWindows1252(lines[0]);
-  if (parsed.pnames.size() > kNameLineWidth) {
+  // The game's name line takes 18 characters; blanks after them are padding and are dropped,
+  // as the Script Maker drops them.
+  parsed.pnames = decodeText(lines[0]);
+  const QString pastTheLine = parsed.pnames.mid(kNameLineWidth);
+  if (!pastTheLine.trimmed().isEmpty()) {
     return refuse(1, parsed.pnames,
                   QStringLiteral("is longer than a name line (%1 characters; at most %2)")
                       .arg(parsed.pnames.size())
                       .arg(kNameLineWidth));
   }
+  parsed.pnames.truncate(kNameLineWidth);
 
   const QByteArrayView slotLine = lines[kSlotLine - 1];
   const auto slot = record::wholeNumberIn(
@@ -112,11 +139,14 @@ ParsedScript readScript(const QByteArray& bytes) {
     parsed.values[static_cast<std::size_t>(line - kFirstValueLine)] = *byte;
   }
 
-  QStringList description;
+  // The description's lines, joined with LF and decoded as a whole, so that one UTF-8 letter
+  // decides for all of it.
+  QByteArray description;
   for (qsizetype i = kLastValueLine; i < lines.size(); ++i) {
-    description << fromWindows1252(lines[i]);
+    if (i > kLastValueLine) description += '\n';
+    description += lines[i];
   }
-  parsed.description = description.join(QLatin1Char('\n'));
+  parsed.description = decodeText(description);
   return parsed;
 }
 

@@ -156,6 +156,13 @@ QString nameLine(const QString& pnames) {
   return cut + QString(kNameLineWidth - static_cast<int>(cut.toUcs4().size()), QLatin1Char(' '));
 }
 
+QString pastNameLine(const QString& pnames) {
+  const QList<uint> codes = pnames.toUcs4();
+  if (codes.size() <= kNameLineWidth) return {};
+  return QString::fromUcs4(reinterpret_cast<const char32_t*>(codes.constData()) + kNameLineWidth,
+                           codes.size() - kNameLineWidth);
+}
+
 BuiltScript buildScript(const ScriptTexts& texts) {
   BuiltScript built;
   QByteArray& out = built.bytes;

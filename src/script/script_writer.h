@@ -30,6 +30,8 @@ struct BuiltScript {
 
 // Line 1: the text padded on the right with blanks, or cut, to exactly 18 characters.
 QString nameLine(const QString& pnames);
+// What nameLine cuts off: the text after its first 18 characters (empty when it has no more).
+QString pastNameLine(const QString& pnames);
 
 // The whole file. A character that Windows-1252 cannot hold, or a line break inside a
 // one-line item, is refused with a message naming it; the description's line breaks

@@ -37,16 +37,27 @@ QString writeScript(Fixture& f, const QString& folder) {
   return folder + "/" + c.Text9->text() + ".oaw";
 }
 
-// Drops a file on the window as a file manager does.
-void drop(Fixture& f, const QString& path) {
+// Drags files onto a widget of the window and drops them there, as a file manager does;
+// returns whether the drag was taken. What the drop opens comes later, from the event loop.
+bool sendDrop(QWidget* target, const QStringList& paths) {
   QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(path)});
-  const QPoint at(f.window->width() / 2, f.window->height() / 2);
-  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-  QCoreApplication::sendEvent(f.window.get(), &enter);
-  QVERIFY(enter.isAccepted());
-  QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-  QCoreApplication::sendEvent(f.window.get(), &dropped);
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  const QPoint at(target->width() / 2, target->height() / 2);
+  QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(target, &dropped);
+  return true;
+}
+
+// Drops a file on the window and waits for the preview or the message it opens.
+void drop(Fixture& f, const QString& path) {
+  const qsizetype before = f.prompter.questions.size() + f.prompter.errors.size();
+  QVERIFY(sendDrop(f.window.get(), {path}));
+  QTRY_VERIFY(f.prompter.questions.size() + f.prompter.errors.size() > before);
 }
 
 QStringList rows2to168(Fixture& f) {
@@ -157,8 +168,8 @@ class ApplyScriptTest : public QObject {
     QVERIFY(enter.isAccepted());
     QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
     QCoreApplication::sendEvent(g.window.get(), &dropped);
+    QTRY_COMPARE(g.cell(25), QString("99"));
     QVERIFY2(g.prompter.errors.isEmpty(), qPrintable(g.prompter.errors.join("\n")));
-    QCOMPARE(g.cell(25), QString("99"));
   }
 
   void withNoAircraftOpenTheScriptsSlotIsOpened() {
@@ -220,6 +231,114 @@ class ApplyScriptTest : public QObject {
     }
     QCOMPARE(rows2to168(g), before);
     QVERIFY(!g.window->hasUnsavedChanges());
+  }
+
+  // A script dropped on a text box, the Script Maker's Description among them, is applied
+  // and not typed into the box; the preview opens only after the drop has returned, so that
+  // the file manager is not kept waiting.
+  void aDroppedScriptIsAppliedWhereverItLands_data() {
+    QTest::addColumn<QString>("target");  // a control's object name; empty: the window
+    QTest::newRow("window") << "";
+    QTest::newRow("Description") << "Text10";
+    QTest::newRow("Aircraft Name") << "Text9";
+    QTest::newRow("Close view") << "Text1";
+  }
+  void aDroppedScriptIsAppliedWhereverItLands() {
+    QFETCH(QString, target);
+    QTemporaryDir scripts;
+    QString path;
+    {
+      Fixture f;
+      f.pick(11);
+      f.setCell(25, 2, "99");
+      path = writeScript(f, scripts.path());
+    }
+    Fixture g;
+    g.pick(7);
+    const auto& c = g.window->controls();
+    QTest::mouseClick(c.Command2, Qt::LeftButton);  // the Script Maker's boxes are shown
+    QWidget* on = g.window.get();
+    QString typed;
+    if (!target.isEmpty()) {
+      on = g.find<QWidget>(target);
+      QVERIFY(on);
+      typed = "typed";
+      if (auto* box = qobject_cast<QPlainTextEdit*>(on)) {
+        box->setFocus();
+        QTest::keyClicks(box, typed);
+        on = box->viewport();
+      } else {
+        auto* line = qobject_cast<QLineEdit*>(on);
+        line->setFocus();
+        line->selectAll();
+        QTest::keyClicks(line, typed);
+      }
+    }
+    g.prompter.choices = {"Apply"};
+    QVERIFY(sendDrop(on, {path}));
+    QVERIFY(g.prompter.questions.isEmpty());
+    QTRY_COMPARE(g.prompter.questions.size(), 1);
+    QVERIFY2(g.prompter.errors.isEmpty(), qPrintable(g.prompter.errors.join("\n")));
+    QCOMPARE(g.cell(25), QString("99"));
+    if (target == "Text10") QCOMPARE(c.Text10->toPlainText(), typed);
+    if (target == "Text9") QCOMPARE(c.Text9->text(), typed);
+  }
+
+  // A drop that applies nothing says why, after the drop has returned, and changes nothing:
+  // two scripts at once, a planes.dat (the game's own or another), a file of another kind,
+  // a folder.
+  void aDropThatAppliesNothingSaysWhy_data() {
+    QTest::addColumn<QStringList>("names");  // made in a temporary folder; "@game": planes.dat
+    QTest::addColumn<QStringList>("message");
+    QTest::newRow("two scripts") << QStringList{"a.oaw", "b.OAW"}
+                                 << QStringList{"2 aircraft scripts", "a.oaw\"", "b.OAW\"",
+                                                "one at a time"};
+    QTest::newRow("two scripts and a text") << QStringList{"a.oaw", "b.oaw", "readme.txt"}
+                                            << QStringList{"2 aircraft scripts", "one at a time"};
+    QTest::newRow("the game's planes.dat")
+        << QStringList{"@game"} << QStringList{"planes.dat\" is a planes.dat", "game folder"};
+    QTest::newRow("another PLANES.DAT")
+        << QStringList{"PLANES.DAT"} << QStringList{"PLANES.DAT\" is a planes.dat"};
+    QTest::newRow("a text file") << QStringList{"readme.txt"}
+                                 << QStringList{"readme.txt\" is not an aircraft script", ".oaw"};
+    QTest::newRow("two other files")
+        << QStringList{"x.dat", "y.zip"}
+        << QStringList{"x.dat\", \"", "y.zip\" are not aircraft scripts"};
+    QTest::newRow("a folder") << QStringList{"P-51/"} << QStringList{"is not an aircraft script"};
+  }
+  void aDropThatAppliesNothingSaysWhy() {
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, message);
+    Fixture f;
+    f.pick(4);
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const QString& name : names) {
+      if (name == "@game") {
+        paths << f.folder.filePath();
+      } else if (name.endsWith('/')) {
+        QVERIFY(QDir(dir.path()).mkdir(name.chopped(1)));
+        paths << dir.filePath(name.chopped(1));
+      } else {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not applied\r\n");
+        paths << file.fileName();
+      }
+    }
+    const QStringList before = rows2to168(f);
+    const QByteArray fileBefore = f.folder.bytes();
+    QVERIFY(sendDrop(f.window.get(), paths));
+    QVERIFY(f.prompter.errors.isEmpty());
+    QTRY_COMPARE(f.prompter.errors.size(), 1);
+    for (const QString& part : message + QStringList{"Nothing was changed."}) {
+      QVERIFY2(f.prompter.errors[0].contains(part),
+               qPrintable(part + "\n---\n" + f.prompter.errors[0]));
+    }
+    QVERIFY(f.prompter.questions.isEmpty());
+    QCOMPARE(rows2to168(f), before);
+    QVERIFY(!f.window->hasUnsavedChanges());
+    QCOMPARE(f.folder.bytes(), fileBefore);
   }
 };
 

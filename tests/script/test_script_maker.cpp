@@ -128,32 +128,112 @@ class ScriptMakerTest : public QObject {
     QCOMPARE(readAll(parent.filePath("P-51/" + name(12) + ".oaw")), expected);
   }
 
-  // Nothing loaded: no slot chosen, an empty line 2 and 167 empty lines.
-  void scriptWithNothingLoaded() {
+  // What the script cannot be written without is named, and nothing is written or made:
+  // no aircraft open (a script of blank lines), an empty or blank Aircraft Name (a hidden
+  // ".oaw"), no slot chosen (an aircraft picked after the panel was opened empty).
+  void refusedWhenSomethingIsMissing_data() {
+    QTest::addColumn<int>("loaded");       // slot open before the panel is opened, or -1
+    QTest::addColumn<int>("pickedLater");  // slot picked in the aircraft list afterwards, or -1
+    QTest::addColumn<QString>("name");     // typed into the cleared Aircraft Name; null: left
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no aircraft, no name") << -1 << -1 << QString() << "No aircraft is open";
+    QTest::newRow("no aircraft, a name") << -1 << -1 << "Mine"
+                                         << "No aircraft is open";
+    QTest::newRow("empty name") << 3 << -1 << ""
+                                << "The \"Aircraft Name\" is empty";
+    QTest::newRow("blank name") << 3 << -1 << "   "
+                                << "The \"Aircraft Name\" is empty";
+    QTest::newRow("no slot chosen") << -1 << 5 << "Mine"
+                                    << "No slot is chosen";
+  }
+  void refusedWhenSomethingIsMissing() {
+    QFETCH(int, loaded);
+    QFETCH(int, pickedLater);
+    QFETCH(QString, name);
+    QFETCH(QString, message);
     Fixture f;
     const auto& c = f.window->controls();
     const QByteArray before = f.folder.bytes();
+    QTemporaryDir parent;
+    if (loaded >= 0) f.pick(loaded);
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    if (pickedLater >= 0) f.pick(pickedLater);
+    c.Dir1->setPath(parent.path());
+    QTest::keyClicks(c.Text11, "pn");
+    if (!name.isNull()) {
+      c.Text9->setFocus();
+      QTest::keyClick(c.Text9, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClick(c.Text9, Qt::Key_Backspace);
+      QTest::keyClicks(c.Text9, name);
+    }
+    QTest::mouseClick(c.Command4, Qt::LeftButton);
+    QCOMPARE(f.prompter.errors.size(), 1);
+    QVERIFY2(f.prompter.errors[0].contains(message), qPrintable(f.prompter.errors[0]));
+    QVERIFY2(f.prompter.errors[0].contains("not written"), qPrintable(f.prompter.errors[0]));
+    QVERIFY(f.prompter.questions.isEmpty());
+    QVERIFY(c.Frame3->isVisible());
+    QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
+    QCOMPARE(f.folder.bytes(), before);
+  }
+
+  // A name longer than the script's 18-character name line is cut only when the user agrees
+  // to the question that shows both parts; blanks past the line go without a word.
+  void longNameLineIsCutOnlyWhenAgreed_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("cut");  // the part the question names; empty: no question
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("5 characters") << "P51-D"
+                                  << "" << QByteArray("P51-D             ");
+    QTest::newRow("18 characters") << "Mustang P-51D 1944"
+                                   << "" << QByteArray("Mustang P-51D 1944");
+    QTest::newRow("blanks past 18") << "Mustang P-51D 1944   "
+                                    << "" << QByteArray("Mustang P-51D 1944");
+    QTest::newRow("26 characters") << "Supermarine Spitfire Mk IX"
+                                   << "re Mk IX" << QByteArray("Supermarine Spitfi");
+  }
+  void longNameLineIsCutOnlyWhenAgreed() {
+    QFETCH(QString, typed);
+    QFETCH(QString, cut);
+    QFETCH(QByteArray, line);
+    Fixture f;
+    const auto& c = f.window->controls();
+    QTemporaryDir parent;
+    f.pick(11);
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    c.Dir1->setPath(parent.path());
+    QTest::keyClicks(c.Text11, typed);
+    const QString path = parent.filePath("P-/" + name(11) + ".oaw");
+    QTest::mouseClick(c.Command4, Qt::LeftButton);
+    if (!cut.isEmpty()) {
+      QCOMPARE(f.prompter.questions.size(), 1);
+      const QString question = f.prompter.questions[0];
+      for (const QString& part : {QString("%1 characters").arg(typed.size()),
+                                  "\"" + QString(line) + "\"", "\"" + cut + "\""}) {
+        QVERIFY2(question.contains(part), qPrintable(part + "\n---\n" + question));
+      }
+      QVERIFY(c.Frame3->isVisible());
+      QVERIFY(QDir(parent.path()).isEmpty());
+      f.prompter.answers = {true};
+      QTest::mouseClick(c.Command4, Qt::LeftButton);
+      QCOMPARE(f.prompter.questions.size(), 2);
+    } else {
+      QVERIFY(f.prompter.questions.isEmpty());
+    }
+    QVERIFY2(f.prompter.errors.isEmpty(), qPrintable(f.prompter.errors.join('\n')));
+    QVERIFY(!c.Frame3->isVisible());
+    QVERIFY(readAll(path).startsWith(line + "\r\n11\r\n"));
+  }
+
+  // A slot chosen by hand is dropped by the next opening while nothing is loaded: the slot
+  // line follows the list, which again shows no choice; the typed name stays.
+  void handChosenSlotIsDroppedWhileNothingIsLoaded() {
+    Fixture f;
+    const auto& c = f.window->controls();
     QTest::mouseClick(c.Command2, Qt::LeftButton);
     QVERIFY(c.Frame3->isVisible());
     QVERIFY(c.List2->selectedItems().isEmpty());
     QCOMPARE(c.Label14->caption(), QString());
-
-    c.Text11->setText("x");
-    c.Text9->setText("Nothing");
-    c.Text12->setText("");  // the parent folder itself
-    c.Dir1->setPath(f.folder.path());
-    QTest::mouseClick(c.Command4, Qt::LeftButton);
-    QVERIFY2(f.prompter.errors.isEmpty(), qPrintable(f.prompter.errors.join('\n')));
-    const QByteArray expected = "x                 \r\n\r\n" +
-                                QByteArray(167 * 2, '\0').replace(QByteArray(2, '\0'), "\r\n") +
-                                "\r\n";
-    QCOMPARE(expected.count("\r\n"), 170);
-    QCOMPARE(readAll(f.folder.path() + "/Nothing.oaw"), expected);
-    QCOMPARE(f.folder.bytes(), before);
-
-    // A slot chosen by hand is dropped by the next opening while nothing is loaded: the slot
-    // line follows the list, which again shows no choice; the typed name stays.
-    QTest::mouseClick(c.Command2, Qt::LeftButton);
     clickSlot(c.List2, 12);
     QCOMPARE(c.Label14->caption(), QString("12"));
     c.Text9->setText("Typed");

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "record/charset.h"
 #include "script/native_path.h"
 #include "script/script_reader.h"
 #include "script/script_writer.h"
@@ -31,6 +32,34 @@ QByteArray withLine(int n, const QByteArray& text) {
 QByteArray firstLines(int n) {
   QList<QByteArray> lines = script().split('\n');
   return lines.mid(0, n).join('\n') + (n > 0 ? "\n" : "");
+}
+
+// A script the Script Maker writes: a name line of 18 characters, slot 7, values 0 to 166
+// and a two-line description, with letters beyond ASCII in the name and the description.
+const QString kEditedName = QString::fromUtf8("Gärtner's P-51D v2");
+const QString kEditedDescription = QString::fromUtf8("Geändert für 5 €\nZweite Zeile");
+
+QByteArray writtenScript() {
+  ScriptTexts texts;
+  texts.pnames = kEditedName;
+  texts.slot = "7";
+  for (int i = 0; i < kScriptValueLines; ++i) texts.values << QString::number(i);
+  texts.description = kEditedDescription;
+  return buildScript(texts).bytes;
+}
+
+// The Windows-1252 bytes as a text editor saves them in UTF-8.
+QByteArray asUtf8(const QByteArray& windows1252) {
+  QString text;
+  for (const char b : windows1252) {
+    const char32_t c = tolvane::record::charFromByte(static_cast<std::uint8_t>(b));
+    text += QString::fromUcs4(&c, 1);
+  }
+  return text.toUtf8();
+}
+
+QByteArray crCrLf(QByteArray bytes) {
+  return bytes.replace("\r\n", "\r\r\n");
 }
 
 }  // namespace
@@ -107,6 +136,56 @@ class TestScriptReader : public QObject {
     QCOMPARE(parsed.values[166], 166);
     QCOMPARE(parsed.description, description);
     QCOMPARE(parsed.pnames, QString("P51-D             "));
+  }
+
+  // A script opened and saved again in a text editor reads as the player meant it: the
+  // byte-order mark is not part of the name, CR CR LF ends one line, and a name and a
+  // description saved as UTF-8 keep their letters.
+  void editedByHand_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QByteArray written = writtenScript();
+    QTest::newRow("as written") << written;
+    QTest::newRow("byte-order mark") << bom + written;
+    QTest::newRow("CR CR LF") << crCrLf(written);
+    QTest::newRow("LF") << QByteArray(written).replace("\r\n", "\n");
+    QTest::newRow("UTF-8") << asUtf8(written);
+    QTest::newRow("UTF-8 with byte-order mark") << bom + asUtf8(written);
+    QTest::newRow("UTF-8, mark and CR CR LF") << bom + crCrLf(asUtf8(written));
+    QTest::newRow("blanks typed after the name line")
+        << QByteArray(written).insert(written.indexOf("\r\n"), "    ");
+    QTest::newRow("CR CR at the very end") << written.chopped(2) + "\r\r";
+  }
+  void editedByHand() {
+    QFETCH(QByteArray, bytes);
+    const ParsedScript parsed = readScript(bytes);
+    QVERIFY2(parsed.ok(), qPrintable(parsed.error));
+    QCOMPARE(parsed.pnames, kEditedName);
+    QCOMPARE(parsed.slot, 7);
+    for (int i = 0; i < kScriptValueLines; ++i) QCOMPARE(parsed.values[i], i);
+    QCOMPARE(parsed.description, kEditedDescription);
+  }
+
+  // A description that is not valid UTF-8 stays Windows-1252, also where one part of it would
+  // pass for UTF-8; pure ASCII is the same either way.
+  void descriptionEncoding_data() {
+    QTest::addColumn<QByteArray>("description");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Windows-1252") << QByteArray("Ge\xE4ndert") << QString::fromUtf8("Geändert");
+    QTest::newRow("UTF-8") << QByteArray("Ge\xC3\xA4ndert") << QString::fromUtf8("Geändert");
+    QTest::newRow("UTF-8 over several lines")
+        << QByteArray("one\r\n\xE2\x82\xAC 5\r\nthree") << QString::fromUtf8("one\n€ 5\nthree");
+    QTest::newRow("mixed: one byte is not UTF-8")
+        << QByteArray("\xC3\xA4\r\n\xE4") << QString::fromUtf8("Ã¤\nä");
+    QTest::newRow("cut UTF-8 sequence") << QByteArray("\xE2\x82") << QString::fromUtf8("â‚");
+    QTest::newRow("ASCII") << QByteArray("plain") << QString("plain");
+  }
+  void descriptionEncoding() {
+    QFETCH(QByteArray, description);
+    QFETCH(QString, shown);
+    const ParsedScript parsed = readScript(script("\r\n", "7", description));
+    QVERIFY2(parsed.ok(), qPrintable(parsed.error));
+    QCOMPARE(parsed.description, shown);
   }
 
   // Any record, slot and description the writer takes reads back the same, Windows-1252
