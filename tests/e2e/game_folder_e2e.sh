@@ -5,8 +5,9 @@
 #   the first aircraft and saving writes its backups there) and remembers the folder;
 # - started again without PATH in a folder without planes.dat, it works on the remembered
 #   folder; with nothing remembered it offers the folder chooser, and Cancel keeps the window;
-# - `tolvane script.oaw` with no planes.dat at hand offers the chooser alone, and Cancel there
-#   says that the script was not applied;
+# - `tolvane script.oaw` with no planes.dat at hand offers the chooser alone; Cancel there
+#   says that the script was not applied; the game folder chosen, the preview follows and the
+#   script's values are saved;
 # - --help names every form of PATH, and the manual page lists every option --help shows.
 # Each run gets a fresh XDG_CONFIG_HOME, so the tester's own settings are never touched.
 set -euo pipefail
@@ -56,7 +57,7 @@ done
 echo "ok: the manual page lists $(echo $options)"
 
 # An aircraft script for slot 0: the generated values, byte 20 changed.
-mkdir -p "$work/game2" "$work/home" "$work/config2"
+mkdir -p "$work/game2" "$work/home" "$work/config2" "$work/config3"
 "$generator" "$work/game2"
 python3 - "$work" <<'PY'
 import sys
@@ -137,7 +138,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   . "$here/x_helpers.sh"
   # An aircraft script opened with no planes.dat at hand: the chooser comes alone, with no
   # message or preview beside it; Cancel there says that the script was not applied, and the
-  # window stays. (The chooser answered with a folder, then the preview, is a window test.)
+  # window stays.
   cd "$work/home"
   export XDG_CONFIG_HOME=$work/config2
   "$tolvane" "$work/home/shared.oaw" & pid=$!
@@ -165,6 +166,47 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   wait "$pid"
   echo "ok: a script without planes.dat: the chooser alone; Cancel says it was not applied"
 ' _ "$tolvane" "$here" "$work"
+
+# The same script with the game folder typed into the chooser: the preview follows, "Apply"
+# puts the script's values into the window and "Save planes.dat" writes them there.
+cp "$work/game2/planes.dat" "$work/original2.dat"
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
+  set -u
+  tolvane=$1 here=$2 work=$3
+  fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+  . "$here/x_helpers.sh"
+  cd "$work/home"
+  export XDG_CONFIG_HOME=$work/config3
+  "$tolvane" "$work/home/shared.oaw" & pid=$!
+  chooser=$(window "Choose the game folder")
+  [ -n "$chooser" ] || fail "no folder chooser appeared for a script without planes.dat"
+  sleep 0.5
+  xdotool windowfocus --sync "$chooser"
+  xdotool key ctrl+a
+  xdotool type "$work/game2"
+  sleep 0.3
+  xdotool key Return
+  preview=$(window "Apply an aircraft script")
+  [ -n "$preview" ] || fail "no preview after the game folder was chosen"
+  sleep 0.3
+  xdotool windowfocus --sync "$preview"
+  xdotool key Return
+  wid=$(window Tolvane)
+  sleep 0.3
+  xdotool mousemove --window "$wid" 38 39 click 1
+  for _ in $(seq 100); do [ -e "$work/game2/planes.dat.bak" ] && break; sleep 0.1; done
+  python3 "$here/x_close.py" "$wid"
+  wait_ended "$pid" || fail "tolvane did not end after its window was closed"
+  wait "$pid"
+  echo "ok: a script without planes.dat: the chooser, then the preview, then the save"
+' _ "$tolvane" "$here" "$work"
+python3 - "$work" <<'PY' || fail "the applied script did not leave exactly its one change in planes.dat"
+import sys
+work = sys.argv[1]
+expected = bytearray(open(work + "/original2.dat", "rb").read())
+expected[20 + 3] = (expected[20 + 3] + 1) % 256  # slot 0, record byte 20
+sys.exit(0 if open(work + "/game2/planes.dat", "rb").read() == bytes(expected) else 1)
+PY
 
 python3 - "$work" <<'PY' || fail "the saves did not leave exactly the typed Max speed in the game's planes.dat"
 import sys
