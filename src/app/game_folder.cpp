@@ -158,8 +158,17 @@ CommandLine parseCommandLine(const QStringList& arguments, const fs::path& curre
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(
       QStringLiteral("PATH"),
-      QStringLiteral("The game's folder, or its planes.dat (any letter case). Without it, "
-                     "Tolvane works on planes.dat in the current folder."),
+      QStringLiteral(
+          "One of:\n"
+          "- the game's folder, which holds planes.dat;\n"
+          "- that planes.dat itself (any letter case);\n"
+          "- an aircraft script (.oaw), shown as a preview and applied to the open aircraft "
+          "once accepted.\n"
+          "Without a folder or planes.dat, Tolvane works on planes.dat in the current folder, "
+          "else in the game folder used last time (remembered in %1), else it asks for the "
+          "game folder. \"%2\" (%3) in the window's right-click menu chooses another one.")
+          .arg(QSettings().fileName(), kChooseFolderEntry,
+               kChooseFolderShortcut.toString(QKeySequence::NativeText)),
       QStringLiteral("[PATH]"));
 
   CommandLine line;
@@ -251,6 +260,13 @@ StartFolder startFolder(const CommandLine& line, const fs::path& currentFolder) 
   return start;
 }
 
+QString howToChooseGameFolder() {
+  return QStringLiteral(
+             "To work on another game folder, press %1 or right-click the window and "
+             "choose \"%2\".")
+      .arg(kChooseFolderShortcut.toString(QKeySequence::NativeText), kChooseFolderEntry);
+}
+
 bool chooseGameFolder(MainWindow& window) {
   const QString title = QStringLiteral("Choose the game folder");
   QString from = QDir::homePath();
@@ -260,7 +276,8 @@ bool chooseGameFolder(MainWindow& window) {
     const fs::path folder = script::pathFromDialogText(chosen);
     const record::Located located = record::locateDataFile(folder);
     if (located.ok()) {
-      window.setFolder(folder);
+      // Pending edits are settled before the switch; going back keeps the folder as it was.
+      if (!window.switchFolder(folder)) return false;
       rememberGameFolder(folder);
       return true;
     }
@@ -270,6 +287,19 @@ bool chooseGameFolder(MainWindow& window) {
                                                     "planes.dat."));
     from = chosen;
   }
+}
+
+void beginWork(MainWindow& window, bool offerChooser, const fs::path& script) {
+  if (offerChooser && !chooseGameFolder(window) && !script.empty()) {
+    ui::prompter().showError(
+        QStringLiteral("Apply an aircraft script"),
+        QStringLiteral("The aircraft script \"%1\" was not applied: no game folder with a "
+                       "planes.dat was chosen.\n\n%2 Then apply the script with %3.")
+            .arg(script::displayPath(toText(script)), howToChooseGameFolder(),
+                 QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
+    return;
+  }
+  if (!script.empty()) window.applyScriptFile(toText(script));
 }
 
 namespace {
@@ -309,14 +339,15 @@ int run(int& argc, char** argv) {
   MainWindow window(start.folder);
   endWithTheSession(window);
   window.show();
-  // An aircraft script named on the command line (opened from a file manager) is applied
-  // once the window is on screen, with its preview.
-  if (!line.scriptToApply.empty()) {
-    const QString script = script::textFromPath(line.scriptToApply);
-    QTimer::singleShot(0, &window, [&window, script] { window.applyScriptFile(script); });
+  // Once the window is on screen: the chooser, before anything can be picked, then the
+  // preview of an aircraft script named on the command line (opened from a file manager),
+  // which needs the game folder's planes.dat.
+  if (start.offerChooser || !line.scriptToApply.empty()) {
+    QTimer::singleShot(0, &window,
+                       [&window, offer = start.offerChooser, script = line.scriptToApply] {
+                         beginWork(window, offer, script);
+                       });
   }
-  // The chooser opens over the window once it is on screen, before anything can be picked.
-  if (start.offerChooser) QTimer::singleShot(0, &window, [&window] { chooseGameFolder(window); });
   return QApplication::exec();
 }
 

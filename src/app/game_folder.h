@@ -2,6 +2,7 @@
 // current folder, else the folder used last time, else chosen by the user.
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -49,11 +50,25 @@ StartFolder startFolder(const CommandLine& line, const std::filesystem::path& cu
 std::filesystem::path rememberedGameFolder();
 void rememberGameFolder(const std::filesystem::path& folder);
 
+// The window's entry that opens the folder chooser, and its shortcut.
+inline const QString kChooseFolderEntry = QStringLiteral("Choose the game folder...");
+inline const QKeySequence kChooseFolderShortcut = QKeySequence(Qt::CTRL | Qt::Key_G);
+// One sentence telling the user how to reach the chooser, for messages about a missing
+// planes.dat.
+QString howToChooseGameFolder();
+
 // Asks for the game folder ("Choose the game folder") until the user picks one that holds a
-// planes.dat, or cancels. A pick points the window at that folder and is remembered; a
-// folder without planes.dat is explained and the chooser opens again. Returns whether a
-// folder was taken.
+// planes.dat, or cancels. A folder without planes.dat is explained and the chooser opens
+// again. A pick first settles the open record's pending edits (saved, or asked about as a
+// pick of another aircraft asks); going back there leaves everything as it was. Then the
+// window works on that folder, and the choice is remembered. Returns whether a folder was
+// taken.
 bool chooseGameFolder(MainWindow& window);
+
+// What the window does once it is on screen: offers the chooser when no planes.dat is at
+// hand, then previews the aircraft script named on the command line. A script whose chooser
+// was cancelled is not applied, and the user is told so.
+void beginWork(MainWindow& window, bool offerChooser, const std::filesystem::path& script);
 
 // The whole run: reads the command line, answers --help and --version or reports a bad PATH
 // on the terminal (without needing a display), otherwise opens the window on the game folder

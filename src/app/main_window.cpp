@@ -11,17 +11,22 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QStringList>
+#include <QSvgRenderer>
 #include <QTimer>
 #include <QUrl>
 
+#include "app/game_folder.h"
 #include "app/main_window_layout.h"
 #include "app/record_session.h"
 #include "app/signal_bridge.h"
@@ -51,6 +56,25 @@ using record::kRecordBytes;
 
 const QString kTitle = QStringLiteral("Tolvane");
 
+// Tolvane's icon, drawn from the SVG built into the program, at the sizes window managers and
+// task bars ask for. The application keeps it, so that it is drawn once and every dialog shows
+// it too.
+QIcon applicationIcon() {
+  if (!qApp->windowIcon().isNull()) return qApp->windowIcon();
+  QSvgRenderer renderer(QStringLiteral(":/tolvane/tolvane.svg"));
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  QApplication::setWindowIcon(icon);
+  return icon;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : MainWindow(std::filesystem::current_path(), parent) {}
@@ -58,6 +82,7 @@ MainWindow::MainWindow(QWidget* parent) : MainWindow(std::filesystem::current_pa
 MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(parent) {
   setObjectName("MainWindow");
   setWindowTitle(kTitle);
+  setWindowIcon(applicationIcon());
   QFont font(QStringLiteral("Liberation Sans"));
   font.setPointSizeF(8);
   font.setStyleHint(QFont::SansSerif);
@@ -104,6 +129,13 @@ void MainWindow::setFolder(const std::filesystem::path& folder) {
   controls_.Label18->setCaption(controls_.Dir1->path());
 }
 
+bool MainWindow::switchFolder(const std::filesystem::path& folder) {
+  if (!session_->switchFolder(folder)) return false;
+  controls_.Dir1->setPath(script::textFromPath(folder));
+  controls_.Label18->setCaption(controls_.Dir1->path());
+  return true;
+}
+
 int MainWindow::openSlot() const {
   return session_->openSlot();
 }
@@ -137,7 +169,11 @@ void MainWindow::createHistoryActions() {
   applyScriptAction_ = new QAction(QStringLiteral("Apply an aircraft script..."), this);
   applyScriptAction_->setObjectName("ApplyScriptAction");
   applyScriptAction_->setShortcuts(QKeySequence::Open);
-  for (QAction* action : {undoAction_, redoAction_, revertAction_, applyScriptAction_}) {
+  chooseFolderAction_ = new QAction(kChooseFolderEntry, this);
+  chooseFolderAction_->setObjectName("ChooseFolderAction");
+  chooseFolderAction_->setShortcut(kChooseFolderShortcut);
+  for (QAction* action :
+       {undoAction_, redoAction_, revertAction_, applyScriptAction_, chooseFolderAction_}) {
     action->setShortcutContext(Qt::WindowShortcut);
     action->setShortcutVisibleInContextMenu(true);
     addAction(action);
@@ -152,6 +188,7 @@ void MainWindow::createHistoryActions() {
     // The dialog's text of a name that is not UTF-8 is matched back to the name's bytes.
     if (!path.isEmpty()) applyScriptFile(script::textFromPath(script::pathFromDialogText(path)));
   });
+  connect(chooseFolderAction_, &QAction::triggered, this, [this] { chooseGameFolder(*this); });
   setAcceptDrops(true);
 
   // The grid's own context menu holds the same entries.
@@ -220,8 +257,9 @@ QString whyNothingIsApplied(const DroppedFiles& files, const QString& gameFolder
     if (QFileInfo(path).fileName().compare(QLatin1String("planes.dat"), Qt::CaseInsensitive) == 0) {
       return QStringLiteral(
                  "%1 is a planes.dat, and a dropped planes.dat is not opened: Tolvane edits "
-                 "the planes.dat of the game folder %2. To edit another one, start Tolvane in "
-                 "its folder. A drop applies an aircraft script (a file ending in .oaw) to the "
+                 "the planes.dat of the game folder %2. To edit another one, choose its "
+                 "folder with \"Choose the game folder...\" (Ctrl+G). A drop applies an aircraft "
+                 "script (a file ending in .oaw) to the "
                  "open aircraft.")
                  .arg(quotedNames({path}),
                       QStringLiteral("\"%1\"").arg(script::displayPath(gameFolder))) +
@@ -376,6 +414,8 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   menu.addSeparator();
   menu.addAction(revertAction_);
   menu.addAction(applyScriptAction_);
+  menu.addSeparator();
+  menu.addAction(chooseFolderAction_);
   menu.exec(globalPosition);
   // The shortcuts work whenever there is something to do; the menu alone shows the state.
   for (QAction* action : {undoAction_, redoAction_, revertAction_}) action->setEnabled(true);

@@ -50,6 +50,12 @@ class MainWindow : public QWidget {
   // to it too. Meant for before the first pick: a record already open would be saved into
   // the new folder's file.
   void setFolder(const std::filesystem::path& folder);
+  // Moves the window to another game folder while it works: pending edits of the open record
+  // are settled first, as a pick of another aircraft settles them (saved, or asked about);
+  // then the open aircraft is read again from the new folder's planes.dat, with a fresh
+  // history. Returns false, with nothing changed, when the user went back or the edits or the
+  // new file could not be dealt with (the user is told why).
+  bool switchFolder(const std::filesystem::path& folder);
 
   // The slot whose record the grid holds, or -1 before the first load.
   int openSlot() const;
@@ -68,6 +74,8 @@ class MainWindow : public QWidget {
   QAction* redoAction() const { return redoAction_; }
   QAction* revertAction() const { return revertAction_; }
   QAction* applyScriptAction() const { return applyScriptAction_; }
+  // "Choose the game folder...": the folder chooser, reachable at any time.
+  QAction* chooseFolderAction() const { return chooseFolderAction_; }
 
   // Applies an aircraft script (".oaw") to the open record after a preview the user accepts:
   // its values go into the value cells as one step that undo takes back, and nothing is
@@ -91,6 +99,7 @@ class MainWindow : public QWidget {
   QAction* redoAction_ = nullptr;
   QAction* revertAction_ = nullptr;
   QAction* applyScriptAction_ = nullptr;
+  QAction* chooseFolderAction_ = nullptr;
 
   editors::WindowControls controls_;
   editors::WindowState state_;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/game_folder.h"
 #include "editors/byte_editor.h"
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
@@ -247,6 +248,7 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
                  "\"%2\".\n\n%3")
                  .arg(slotDescription(slot), pathText(folder_),
                       text(located.ok() ? read.error : located.error));
+    if (!located.ok()) *error += QStringLiteral("\n\n") + howToChooseGameFolder();
     return false;
   }
 
@@ -434,6 +436,40 @@ void RecordSession::pick(int row) {
     showError(error);
   }
   showOpenSlot();
+}
+
+bool RecordSession::switchFolder(const std::filesystem::path& folder) {
+  const int slot = document_->slot();
+  const bool pending = hasUnsavedChanges();
+  const Outcome settled = settlePendingEdits(true);
+  if (settled.status == Outcome::Refused || settled.status == Outcome::Failed) {
+    showError(QStringLiteral("The changes to %1 were not saved, so Tolvane stays in the folder "
+                             "\"%2\"; your edits are kept.\n\n%3")
+                  .arg(slotDescription(slot), pathText(folder_), settled.reason));
+  }
+  if (settled.status != Outcome::Written && settled.status != Outcome::FileVersion &&
+      settled.status != Outcome::Discarded) {
+    return false;
+  }
+  const std::filesystem::path previous = folder_;
+  folder_ = folder;
+  if (slot < 0) return true;
+  // The aircraft that was open is read from the new file, so that the grid never shows the
+  // old file's record while saves go to the new one.
+  QString error;
+  if (!loadSlot(slot, &error)) {
+    folder_ = previous;
+    const QString saved = pending && settled.status == Outcome::Written
+                              ? QStringLiteral("Your changes to %1 were saved to planes.dat.\n\n")
+                                    .arg(slotDescription(slot))
+                              : QString();
+    showError(saved + error +
+              QStringLiteral("\n\nTolvane stays in the folder \"%1\".").arg(pathText(folder_)));
+    showOpenSlot();
+    return false;
+  }
+  showOpenSlot();
+  return true;
 }
 
 bool RecordSession::save() {

@@ -38,6 +38,11 @@ class RecordSession : public QObject {
 
   const std::filesystem::path& folder() const { return folder_; }
   void setFolder(const std::filesystem::path& folder) { folder_ = folder; }
+  // Works on another folder's planes.dat from now on: pending edits are settled first, as a
+  // pick settles them, and the open slot is read again from the new file. Returns false, with
+  // the folder unchanged, when the user went back or something could not be done (the user
+  // is told why).
+  bool switchFolder(const std::filesystem::path& folder);
 
   // The slot whose record the grid holds, or -1 before the first load.
   int openSlot() const { return document_->slot(); }

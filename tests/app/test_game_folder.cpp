@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -19,9 +20,11 @@
 #include "record/layout.h"
 #include "record/record_file.h"
 #include "script/native_path.h"
+#include "script/script_writer.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
+#include "ui/dir_list.h"
 
 using namespace tolvane;
 namespace fs = std::filesystem;
@@ -81,6 +84,49 @@ class ChooserAnswers : public QObject {
   QTimer timer_;
   QPointer<QFileDialog> last_;
 };
+
+// Writes an aircraft script for slot 3 whose byte 20 is 77 and whose other bytes are the
+// generated file's; returns its path.
+QString writeScriptFile(const QString& folder) {
+  const QByteArray file = test::demoBytes();
+  script::ScriptTexts texts;
+  texts.pnames = "Shared";
+  texts.slot = "3";
+  for (int row = script::kFirstScriptRow; row <= record::kRecordBytes; ++row) {
+    const int byte = row == 20 ? 77 : quint8(file[int(record::bytePosition(3, row) - 1)]);
+    texts.values << QString::number(byte);
+  }
+  const script::BuiltScript built = script::buildScript(texts);
+  const QString path = folder + "/shared.oaw";
+  QFile out(path);
+  if (!out.open(QIODevice::WriteOnly) || out.write(built.bytes) != built.bytes.size()) return {};
+  return path;
+}
+
+// Opens the context menu of a widget with a right click and takes the entry named so from it,
+// as the user does; returns the texts of the menu's entries and their shortcuts.
+QStringList takeFromContextMenu(QWidget* widget, const QString& entry) {
+  QStringList seen;
+  QTimer::singleShot(50, widget, [&seen, entry] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    QAction* taken = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator()) continue;
+      seen << action->text() + "\t" + action->shortcut().toString(QKeySequence::NativeText);
+      if (action->text() == entry) taken = action;
+    }
+    if (taken) {
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(taken).center());
+    } else {
+      menu->close();
+    }
+  });
+  const QPoint at(5, 5);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+  QApplication::sendEvent(widget, &event);
+  return seen;
+}
 
 }  // namespace
 
@@ -171,7 +217,13 @@ class GameFolderTest : public QObject {
     QTest::newRow("--help") << "--help"
                             << "Usage: tolvane [options] [PATH]";
     QTest::newRow("-h") << "-h"
-                        << "planes.dat (any letter case)";
+                        << "that planes.dat itself (any letter case)";
+    QTest::newRow("--help names a script") << "--help"
+                                           << "an aircraft script (.oaw)";
+    QTest::newRow("--help names the remembered folder") << "--help"
+                                                        << "game folder used last time";
+    QTest::newRow("--help names the chooser") << "--help"
+                                              << "\"Choose the game folder...\" (Ctrl+G)";
     QTest::newRow("--version") << "--version"
                                << "Tolvane 9.8.7\n";
     QTest::newRow("-v") << "-v"
@@ -185,7 +237,9 @@ class GameFolderTest : public QObject {
     QVERIFY(line.exit);
     QCOMPARE(line.exitCode, 0);
     QVERIFY(line.error.isEmpty());
-    QVERIFY2(line.output.contains(expected), qPrintable(line.output));
+    // The help wraps its lines at the terminal's width.
+    QVERIFY2(line.output.contains(expected) || line.output.simplified().contains(expected),
+             qPrintable(line.output));
   }
 
   // Without PATH: the current folder when it holds a planes.dat, else the folder used last
@@ -278,8 +332,178 @@ class GameFolderTest : public QObject {
     } else {
       QCOMPARE(window.openSlot(), -1);
       QCOMPARE(prompter.errors.size(), errors + 1);  // there is no planes.dat where it works
+      QVERIFY2(prompter.errors.last().contains("\"Choose the game folder...\"") &&
+                   prompter.errors.last().contains("Ctrl+G"),
+               qPrintable(prompter.errors.last()));
     }
     QDir::setCurrent(game.path());
+  }
+
+  // A script opened with no planes.dat at hand: the chooser comes first, alone; the game
+  // folder chosen, the script's preview follows. A cancelled chooser says the script was not
+  // applied and names it.
+  void scriptOpenedWithoutPlanesDat_data() {
+    QTest::addColumn<QStringList>("answers");  // "empty", "game" or "" (Cancel)
+    QTest::addColumn<bool>("previewed");
+    QTest::addColumn<int>("errors");
+    QTest::newRow("the game folder") << QStringList{"game"} << true << 0;
+    QTest::newRow("a folder without planes.dat, then the game folder")
+        << QStringList{"empty", "game"} << true << 1;
+    QTest::newRow("Cancel") << QStringList{""} << false << 1;
+  }
+  void scriptOpenedWithoutPlanesDat() {
+    QFETCH(QStringList, answers);
+    QFETCH(bool, previewed);
+    QFETCH(int, errors);
+    test::DataFolder game;
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkdir("empty"));
+    const QString script = writeScriptFile(home.path());
+    QVERIFY(!script.isEmpty());
+    QStringList folders;
+    for (const QString& a : answers) {
+      folders << (a == "game" ? game.path() : a.isEmpty() ? QString() : home.filePath(a));
+    }
+    test::RecordingPrompter prompter;
+    prompter.choices = {"Apply"};
+    app::MainWindow window(pathOf(home.path()));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ChooserAnswers chooser(folders);
+    app::beginWork(window, true, pathOf(script));
+
+    QCOMPARE(chooser.titles.size(), answers.size());
+    QCOMPARE(prompter.errors.size(), errors);
+    QCOMPARE(prompter.questions.size(), previewed ? 1 : 0);
+    if (previewed) {
+      QVERIFY2(prompter.questions[0].contains("shared.oaw"), qPrintable(prompter.questions[0]));
+      QCOMPARE(window.openSlot(), 3);
+      QCOMPARE(window.controls().G1->textMatrix(20, record::kValueColumn), QString("77"));
+    } else {
+      QVERIFY2(prompter.errors.last().contains("\"" + script + "\" was not applied"),
+               qPrintable(prompter.errors.last()));
+      QVERIFY2(prompter.errors.last().contains("Ctrl+G"), qPrintable(prompter.errors.last()));
+      QCOMPARE(window.openSlot(), -1);
+    }
+    QDir::setCurrent(game.path());
+  }
+
+  // "Choose the game folder..." is in the grid's context menu and the window background's,
+  // with its shortcut, and opens the chooser; so does the shortcut itself.
+  void chooserStaysReachable_data() {
+    QTest::addColumn<QString>("way");  // "grid", "background" or "shortcut"
+    QTest::newRow("the grid's context menu") << "grid";
+    QTest::newRow("the background's context menu") << "background";
+    QTest::newRow("Ctrl+G") << "shortcut";
+  }
+  void chooserStaysReachable() {
+    QFETCH(QString, way);
+    QTemporaryDir start;
+    test::RecordingPrompter prompter;
+    app::MainWindow window(pathOf(start.path()));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    ChooserAnswers chooser({QString()});
+    if (way == "shortcut") {
+      QTest::keyClick(window.controls().List1, Qt::Key_G, Qt::ControlModifier);
+    } else {
+      QWidget* target = way == "grid" ? window.controls().G1->viewport() : &window;
+      const QStringList entries = takeFromContextMenu(target, "Choose the game folder...");
+      QVERIFY2(entries.contains("Choose the game folder...\tCtrl+G"),
+               qPrintable(entries.join('|')));
+    }
+    QTRY_COMPARE(chooser.titles, QStringList{"Choose the game folder"});
+  }
+
+  // Choosing another game folder while an aircraft is open settles its pending edits first,
+  // as a pick of another aircraft does; then the same aircraft opens from the new folder's
+  // planes.dat, and the Script Maker's folder list moves there. Going back, or a cancelled
+  // chooser, keeps the folder, the edits and both files as they were.
+  void switchingFolderSettlesPendingEdits_data() {
+    QTest::addColumn<bool>("scriptMakerOpened");  // edits then wait for a question
+    QTest::addColumn<QString>("answer");          // to that question
+    QTest::addColumn<bool>("chooserCancelled");
+    QTest::addColumn<bool>("switched");
+    QTest::addColumn<bool>("savedInOld");
+    QTest::newRow("edits saved by themselves") << false << "" << false << true << true;
+    QTest::newRow("Save to planes.dat") << true << "Save to planes.dat" << false << true << true;
+    QTest::newRow("Discard") << true << "Discard" << false << true << false;
+    QTest::newRow("Go back") << true << "Go back" << false << false << false;
+    QTest::newRow("Cancel in the chooser") << false << "" << true << false << false;
+  }
+  void switchingFolderSettlesPendingEdits() {
+    QFETCH(bool, scriptMakerOpened);
+    QFETCH(QString, answer);
+    QFETCH(bool, chooserCancelled);
+    QFETCH(bool, switched);
+    QFETCH(bool, savedInOld);
+    test::DataFolder newer;
+    QByteArray bytes = newer.bytes();
+    bytes[int(record::bytePosition(3, 20) - 1)] = char(123);
+    newer.setBytes(bytes);
+    const QByteArray newBytes = newer.bytes();
+    test::DataFolder old;
+    const QByteArray oldBytes = old.bytes();
+    app::rememberGameFolder(pathOf(old.path()));
+
+    test::RecordingPrompter prompter;
+    if (!answer.isEmpty()) prompter.choices = {answer};
+    app::MainWindow window(pathOf(old.path()));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const auto& c = window.controls();
+    QListWidget* list = c.List1;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(3)).center());
+    QCOMPARE(window.openSlot(), 3);
+    c.Text8->setFocus();
+    c.Text8->selectAll();
+    QTest::keyClicks(c.Text8, "1950");
+    if (scriptMakerOpened) {
+      QTest::mouseClick(c.Command2, Qt::LeftButton);
+      QTest::mouseClick(c.Command5, Qt::LeftButton);
+    }
+    ChooserAnswers chooser({chooserCancelled ? QString() : newer.path()});
+    QTest::keyClick(c.Text8, Qt::Key_G, Qt::ControlModifier);
+    QTRY_COMPARE(chooser.titles.size(), 1);
+
+    QCOMPARE(prompter.questions.size(), scriptMakerOpened ? 1 : 0);
+    QCOMPARE(prompter.errors, QStringList{});
+    QByteArray expectedOld = oldBytes;
+    if (savedInOld) {
+      expectedOld[int(record::bytePosition(3, 9) - 1)] = char(1950 % 256);
+      expectedOld[int(record::bytePosition(3, 10) - 1)] = char(1950 / 256);
+    }
+    QCOMPARE(old.bytes(), expectedOld);
+    QCOMPARE(newer.bytes(), newBytes);
+    // The new folder's record starts with a history of its own: Ctrl+Z brings nothing of the
+    // old file's edits into it.
+    if (switched) QTest::keyClick(c.Text8, Qt::Key_Z, Qt::ControlModifier);
+    const QString folder = switched ? newer.path() : old.path();
+    QCOMPARE(c.Label18->caption(), folder);
+    QCOMPARE(c.Dir1->path(), folder);
+    QCOMPARE(textOf(app::rememberedGameFolder()), folder);
+    QCOMPARE(window.openSlot(), 3);
+    const QByteArray& shown = switched ? newBytes : oldBytes;
+    const auto byte = [&shown](int row) {
+      return int(quint8(shown[int(record::bytePosition(3, row) - 1)]));
+    };
+    QCOMPARE(c.G1->textMatrix(20, record::kValueColumn), QString::number(byte(20)));
+    QCOMPARE(c.Text8->text().trimmed(),
+             switched ? QString::number(byte(9) + 256 * byte(10)) : QString("1950"));
+    QDir::setCurrent(newer.path());
+  }
+
+  // The window shows Tolvane's own icon, built into the program.
+  void windowHasItsIcon() {
+    QTemporaryDir start;
+    app::MainWindow window(pathOf(start.path()));
+    const QImage image = window.windowIcon().pixmap(128, 128).toImage();
+    QVERIFY(!image.isNull());
+    // The sky of the icon's background, blue above the byte cells.
+    const QColor sky = image.pixelColor(64, 12);
+    QVERIFY2(sky.alpha() == 255 && sky.blue() > sky.red() + 50, qPrintable(sky.name()));
+    QCOMPARE(image.pixelColor(1, 1).alpha(), 0);  // outside the rounded square
   }
 
   // A game folder whose name is not UTF-8 (Latin-1 "Jäger", byte 0xE4): given on the command
