@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -39,6 +40,7 @@
 #include "editors/text_rules.h"
 #include "record/layout.h"
 #include "record/numbers.h"
+#include "record/record_diff.h"
 #include "script/native_path.h"
 #include "script/script_maker.h"
 #include "script/script_reader.h"
@@ -308,6 +310,81 @@ void MainWindow::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [why] { ui::prompter().showError(kApplyTitle, why); });
 }
 
+QStringList MainWindow::scriptChanges(const record::RecordBytes& script) const {
+  const record::RecordDocument& document = session_->document();
+  // The record as the window holds it; a value saving refuses is shown as typed.
+  record::RecordBytes now = document.fileBytes();
+  for (int row = 1; row <= kRecordBytes; ++row) {
+    if (const auto byte = document.byte(row)) now[static_cast<std::size_t>(row - 1)] = *byte;
+  }
+  // The script holds bytes 2 to 168; byte 1 stays as it is.
+  record::RecordBytes after = script;
+  after[0] = now[0];
+  QStringList changes;
+  for (int row = 2; row <= kRecordBytes;) {
+    const record::Field& field = record::fieldOfRow(row);
+    row = field.firstRow + field.bytes;
+    bool refused = false;
+    bool differs = false;
+    for (int k = 0; k < field.bytes; ++k) {
+      const int r = field.firstRow + k;
+      refused = refused || document.refused(r);
+      differs =
+          differs || now[static_cast<std::size_t>(r - 1)] != after[static_cast<std::size_t>(r - 1)];
+    }
+    if (refused) {
+      QStringList typed;
+      for (int k = 0; k < field.bytes; ++k) {
+        typed << QString::fromStdString(document.value(field.firstRow + k));
+      }
+      changes << QStringLiteral("%1 \"%2\" \u2192 %3")
+                     .arg(QString::fromStdString(field.name), typed.join(QStringLiteral("\", \"")),
+                          QString::fromStdString(
+                              record::figureText(field, record::fieldValue(field, after))));
+      continue;
+    }
+    if (!differs) continue;
+    if (field.kind == record::Field::Kind::Flags) {
+      changes << flagChangeText(field, now, after);
+      continue;
+    }
+    changes << QString::fromStdString(record::changeText(field, now, after));
+  }
+  return changes;
+}
+
+QString MainWindow::flagChangeText(const record::Field& field, const record::RecordBytes& before,
+                                   const record::RecordBytes& after) const {
+  // The flag boxes by their captions: the ones that go off, then the ones that come on.
+  const auto frame = static_cast<std::size_t>(field.firstRow - 5);
+  QCheckBox* const* boxes = frame == 0   ? controls_.Check1.data()
+                            : frame == 1 ? controls_.Check2.data()
+                            : frame == 2 ? controls_.Check3.data()
+                                         : controls_.Check4.data();
+  const unsigned count = frame == 3 ? 6u : 8u;
+  const unsigned from = before[static_cast<std::size_t>(field.firstRow - 1)];
+  const unsigned to = after[static_cast<std::size_t>(field.firstRow - 1)];
+  QStringList off;
+  QStringList on;
+  for (unsigned bit = 0; bit < 8; ++bit) {
+    const unsigned mask = 1u << bit;
+    if ((from & mask) == (to & mask)) continue;
+    const QString name = bit < count ? boxes[bit]->text() : QStringLiteral("bit %1").arg(bit);
+    if ((from & mask) != 0) {
+      off.append(name);
+    } else {
+      on.append(name);
+    }
+  }
+  const QString none = QStringLiteral("none");
+  return QStringLiteral("%1 %2 \u2192 %3: %4 \u2192 %5")
+      .arg(QString::fromStdString(field.name))
+      .arg(from)
+      .arg(to)
+      .arg(off.isEmpty() ? none : off.join(QStringLiteral(", ")),
+           on.isEmpty() ? none : on.join(QStringLiteral(", ")));
+}
+
 bool MainWindow::applyScriptFile(const QString& path) {
   const script::ParsedScript parsed = script::readScriptFile(path);
   const QString& title = kApplyTitle;
@@ -326,18 +403,14 @@ bool MainWindow::applyScriptFile(const QString& path) {
     if (session_->openSlot() < 0) return false;
   }
   const int open = session_->openSlot();
-  QStringList changes;
   std::map<int, QString> values;
+  record::RecordBytes scriptBytes{};
   for (int row = 2; row <= kRecordBytes; ++row) {
-    const QString now = controls_.G1->textMatrix(row, record::kValueColumn);
-    const QString value = QString::number(parsed.values[static_cast<std::size_t>(row - 2)]);
-    values[row] = value;
-    if (record::cellByte(now.toStdString()) != parsed.values[static_cast<std::size_t>(row - 2)]) {
-      QString label = controls_.G1->textMatrix(row, kLabelColumn).trimmed();
-      if (label.isEmpty() || row >= 165) label = QStringLiteral("byte %1").arg(row);
-      changes << QStringLiteral("%1: %2 \u2192 %3").arg(label, now, value);
-    }
+    const std::uint8_t byte = parsed.values[static_cast<std::size_t>(row - 2)];
+    values[row] = QString::number(byte);
+    scriptBytes[static_cast<std::size_t>(row - 1)] = byte;
   }
+  const QStringList changes = scriptChanges(scriptBytes);
   QString text = QStringLiteral("Script \"%1\"\nName: %2\nMade for slot %3, %4.\n")
                      .arg(script::displayPath(path), parsed.pnames.trimmed())
                      .arg(parsed.slot)
@@ -351,20 +424,20 @@ bool MainWindow::applyScriptFile(const QString& path) {
   if (!parsed.description.trimmed().isEmpty()) {
     text += QStringLiteral("\nDescription:\n%1\n").arg(parsed.description.trimmed());
   }
-  const int shown = 30;
+  QString summary;
   if (changes.isEmpty()) {
-    text += QStringLiteral("\nNo value of %1 would change.").arg(name(open));
+    summary = QStringLiteral("No value of %1 would change.").arg(name(open));
   } else {
-    text += QStringLiteral("\n%1 values of %2 would change (now \u2192 from the script):\n%3")
-                .arg(changes.size())
-                .arg(name(open), QStringList(changes.mid(0, shown)).join(QLatin1Char('\n')));
-    if (changes.size() > shown) {
-      text += QStringLiteral("\n... and %1 more").arg(changes.size() - shown);
-    }
+    summary = QStringLiteral("%1 %2 of %3 would change (now \u2192 from the script):")
+                  .arg(changes.size())
+                  .arg(changes.size() == 1 ? QStringLiteral("value") : QStringLiteral("values"),
+                       name(open));
   }
-  text += QStringLiteral("\n\nNothing is written to planes.dat until you save.");
-  const int answer =
-      ui::prompter().choose(title, text, {QStringLiteral("Apply"), QStringLiteral("Cancel")}, 0, 1);
+  const QString details = text + QStringLiteral("\n") + summary + QStringLiteral("\n") +
+                          changes.join(QLatin1Char('\n')) +
+                          QStringLiteral("\n\nNothing is written to planes.dat until you save.");
+  const int answer = ui::prompter().chooseWithDetails(
+      title, summary, details, {QStringLiteral("Apply"), QStringLiteral("Cancel")}, 0, 1);
   if (answer != 0) return false;
   session_->applyValues(QStringLiteral("Apply script"), values);
   return true;

@@ -11,6 +11,8 @@ class QAction;
 
 #include "editors/window_controls.h"
 #include "editors/window_state.h"
+#include "record/fields.h"
+#include "record/record_file.h"
 
 namespace tolvane::editors {
 class ByteEditor;
@@ -93,6 +95,11 @@ class MainWindow : public QWidget {
 
  private:
   void createHistoryActions();
+  // The fields a script's bytes (2 to 168) would change in the open record, one line each in
+  // the player's terms; the flags by their boxes' captions.
+  QStringList scriptChanges(const record::RecordBytes& script) const;
+  QString flagChangeText(const record::Field& field, const record::RecordBytes& before,
+                         const record::RecordBytes& after) const;
   // The history's menu at a point of the screen, its entries greyed when they cannot run.
   void showHistoryMenu(const QPoint& globalPosition);
   QAction* undoAction_ = nullptr;

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
+class QWidget;
+
 namespace tolvane::ui {
 
 class Prompter {
@@ -18,6 +21,13 @@ class Prompter {
   // closing the question) takes escapeIndex; defaultIndex is the button Enter presses.
   virtual int choose(const QString& title, const QString& text, const QStringList& buttons,
                      int defaultIndex, int escapeIndex) = 0;
+  // The same with a long text (a list of changes) below a short one: the long text scrolls,
+  // and the buttons stay on screen however long it is. By default the two texts are one.
+  virtual int chooseWithDetails(const QString& title, const QString& text, const QString& details,
+                                const QStringList& buttons, int defaultIndex, int escapeIndex) {
+    return choose(title, text + QStringLiteral("\n\n") + details, buttons, defaultIndex,
+                  escapeIndex);
+  }
 };
 
 class MessageBoxPrompter : public Prompter {
@@ -27,7 +37,17 @@ class MessageBoxPrompter : public Prompter {
            const QString& secondChoice) override;
   int choose(const QString& title, const QString& text, const QStringList& buttons,
              int defaultIndex, int escapeIndex) override;
+  int chooseWithDetails(const QString& title, const QString& text, const QString& details,
+                        const QStringList& buttons, int defaultIndex, int escapeIndex) override;
 };
+
+// The dialog chooseWithDetails shows, not yet shown: the short text, the long one in a
+// read-only box that scrolls, and the buttons (objectNames "DetailsText", "DetailsButtons").
+// Its size fits the available height of the screen it opens on. `taken` is set to the index
+// of the button clicked.
+QDialog* detailsDialog(QWidget* parent, const QString& title, const QString& text,
+                       const QString& details, const QStringList& buttons, int defaultIndex,
+                       int escapeIndex, int* taken);
 
 // The prompter in use; a MessageBoxPrompter unless one was set.
 Prompter& prompter();

@@ -1,20 +1,27 @@
 // The thin controls: which keys and buttons the input hook reports, and long values that do
 // not fit their box or caption but are still shown whole in the tooltip.
 #include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
+#include <memory>
 
 #include "support/test_support.h"
 #include "ui/controls.h"
 #include "ui/pick_list.h"
+#include "ui/prompter.h"
 
 using tolvane::ui::CaptionLabel;
 using tolvane::ui::InputHook;
@@ -61,6 +68,50 @@ struct FrameWindow {
 class ControlsTest : public QObject {
   Q_OBJECT
  private slots:
+  // A question with a long list (a script's changes) fits the screen: the list scrolls and
+  // the buttons stay on screen, whatever the list's length; a button or Escape answers.
+  void aLongListScrollsAndItsButtonsStayOnScreen_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("answer");  // a button's text, or "Escape"
+    QTest::newRow("3 lines, Apply") << 3 << "Apply";
+    QTest::newRow("300 lines, Apply") << 300 << "Apply";
+    QTest::newRow("300 lines, Escape") << 300 << "Escape";
+  }
+  void aLongListScrollsAndItsButtonsStayOnScreen() {
+    QFETCH(int, lines);
+    QFETCH(QString, answer);
+    QWidget parent;
+    parent.show();
+    QStringList list;
+    for (int i = 0; i < lines; ++i) list << QStringLiteral("Max speed %1 \u2192 418.00 mph").arg(i);
+    int taken = -1;
+    std::unique_ptr<QDialog> dialog(
+        tolvane::ui::detailsDialog(&parent, "Apply", "3 values would change", list.join('\n'),
+                                   {"Apply", "Cancel"}, 0, 1, &taken));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    const QRect screen = dialog->screen()->availableGeometry();
+    QVERIFY2(
+        dialog->frameGeometry().height() <= screen.height(),
+        qPrintable(QString("%1 > %2").arg(dialog->frameGeometry().height()).arg(screen.height())));
+    auto* buttons = dialog->findChild<QDialogButtonBox*>("DetailsButtons");
+    QVERIFY(dialog->rect().contains(buttons->geometry()));
+    QVERIFY(buttons->isVisible());
+    auto* text = dialog->findChild<QPlainTextEdit*>("DetailsText");
+    QCOMPARE(text->toPlainText(), list.join('\n'));
+    if (lines > 100) QVERIFY(text->verticalScrollBar()->maximum() > 0);
+    if (answer == "Escape") {
+      QTest::keyClick(dialog.get(), Qt::Key_Escape);
+      QCOMPARE(taken, 1);
+    } else {
+      for (QAbstractButton* b : buttons->buttons()) {
+        if (b->text() == answer) QTest::mouseClick(b, Qt::LeftButton);
+      }
+      QCOMPARE(taken, 0);
+    }
+    QVERIFY(!dialog->isVisible());
+  }
+
   void hookReportsTypingNotMoving_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");

@@ -1,0 +1,78 @@
+#include "record/record_diff.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace tolvane::record {
+namespace {
+
+const char* const kArrow = " \u2192 ";
+
+std::string fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+// The player's figure: whole pounds stay whole; the other units are fractions of their steps.
+std::string playerFigure(Unit unit, std::uint64_t stored) {
+  const double value = toPlayerUnit(unit, static_cast<double>(stored));
+  return unit == Unit::Weight ? fixed(value, 0) : fixed(value, 2);
+}
+
+std::string metricFigure(Unit unit, std::uint64_t stored) {
+  return fixed(toMetric(unit, static_cast<double>(stored)), 1);
+}
+
+std::string bitsText(std::uint64_t value, int bytes) {
+  std::string bits;
+  for (int bit = 0; bit < 8 * bytes; ++bit) {
+    if (value & (std::uint64_t{1} << bit)) bits += (bits.empty() ? "" : ", ") + std::to_string(bit);
+  }
+  return bits.empty() ? "no bits" : "bits " + bits;
+}
+
+}  // namespace
+
+std::vector<const Field*> differingFields(const RecordBytes& before, const RecordBytes& after,
+                                          int firstRow) {
+  std::vector<const Field*> fields;
+  for (int row = firstRow; row <= kRecordBytes;) {
+    const Field& field = fieldOfRow(row);
+    for (int k = 0; k < field.bytes; ++k) {
+      const auto i = static_cast<std::size_t>(field.firstRow - 1 + k);
+      if (before[i] != after[i]) {
+        fields.push_back(&field);
+        break;
+      }
+    }
+    row = field.firstRow + field.bytes;
+  }
+  return fields;
+}
+
+std::string figureText(const Field& field, std::uint64_t stored) {
+  if (field.unit == Unit::None) return std::to_string(stored);
+  return playerFigure(field.unit, stored) + " " + std::string(unitName(field.unit)) + " (" +
+         metricFigure(field.unit, stored) + " " + std::string(metricUnitName(field.unit)) + ")";
+}
+
+std::string changeText(const Field& field, const RecordBytes& before, const RecordBytes& after) {
+  const std::string name = field.name + " ";
+  if (field.kind == Field::Kind::Text) {
+    return name + fieldValueText(field, before) + kArrow + fieldValueText(field, after);
+  }
+  const std::uint64_t from = fieldValue(field, before);
+  const std::uint64_t to = fieldValue(field, after);
+  if (field.kind == Field::Kind::Flags) {
+    return name + bitsText(from, field.bytes) + kArrow + bitsText(to, field.bytes);
+  }
+  if (field.unit == Unit::None) return name + std::to_string(from) + kArrow + std::to_string(to);
+  const std::string unit = std::string(unitName(field.unit));
+  const std::string metric = std::string(metricUnitName(field.unit));
+  return name + playerFigure(field.unit, from) + kArrow + playerFigure(field.unit, to) + " " +
+         unit + " (" + metricFigure(field.unit, from) + kArrow + metricFigure(field.unit, to) +
+         " " + metric + ")";
+}
+
+}  // namespace tolvane::record
