@@ -61,6 +61,15 @@ void drop(Fixture& f, const QString& path) {
   QTRY_VERIFY(f.prompter.questions.size() + f.prompter.errors.size() > before);
 }
 
+// The Spit IX (slot 11) with a Max speed byte of 99, written as a script into a folder by
+// the Script Maker of a window of its own; returns the script's path.
+QString spitScript(const QString& folder) {
+  Fixture f;
+  f.pick(11);
+  f.setCell(25, 2, "99");
+  return writeScript(f, folder);
+}
+
 QStringList rows2to168(Fixture& f) {
   QStringList out;
   for (int row = 2; row <= record::kRecordBytes; ++row) out << f.cell(row);
@@ -164,13 +173,7 @@ class ApplyScriptTest : public QObject {
   // Cancel changes nothing, Apply is one step that one undo takes back.
   void previewThenApplyAsOneStep() {
     QTemporaryDir scripts;
-    QString path;
-    {
-      Fixture f;
-      f.pick(11);  // Spit IX
-      f.setCell(25, 2, "99");
-      path = writeScript(f, scripts.path());
-    }
+    const QString path = spitScript(scripts.path());
     Fixture g;
     g.pick(7);  // B-24D
     const QStringList before = rows2to168(g);
@@ -196,13 +199,7 @@ class ApplyScriptTest : public QObject {
   // manager, is read from that folder and not from a name with U+FFFD in it.
   void aDroppedScriptKeepsEveryByteOfItsPath() {
     QTemporaryDir scripts;
-    QString written;
-    {
-      Fixture f;
-      f.pick(11);
-      f.setCell(25, 2, "99");
-      written = writeScript(f, scripts.path());
-    }
+    const QString written = spitScript(scripts.path());
     const std::filesystem::path folder =
         std::filesystem::path(scripts.path().toStdString()) / std::string("J\xe4ger");
     std::filesystem::create_directory(folder);
@@ -298,13 +295,7 @@ class ApplyScriptTest : public QObject {
   void aDroppedScriptIsAppliedWhereverItLands() {
     QFETCH(QString, target);
     QTemporaryDir scripts;
-    QString path;
-    {
-      Fixture f;
-      f.pick(11);
-      f.setCell(25, 2, "99");
-      path = writeScript(f, scripts.path());
-    }
+    const QString path = spitScript(scripts.path());
     Fixture g;
     g.pick(7);
     const auto& c = g.window->controls();
