@@ -96,10 +96,10 @@ class ApplyScriptTest : public QObject {
     {
       Fixture f;
       f.pick(slot);
-      f.setCell(30, 2, "77");
-      f.setCell(80, 2, "12");
-      f.setCell(167, 2, "65");
-      f.window->state().recordModified = true;
+      // A performance figure, a damage byte and the code, typed as the user types them.
+      test::typeInto(f.window->controls().Text3[4], "19789");
+      f.typeInGrid(80, "12");
+      test::typeInto(f.window->controls().Text5, "ABAB", true);
       QVERIFY(f.window->save());
       savedFile = f.folder.bytes();
       path = writeScript(f, scripts.path());

@@ -127,8 +127,7 @@ class SaveSafetyTest : public QObject {
     Fixture f;
     f.pick(4);
     const QByteArray loaded = f.folder.bytes();
-    f.setCell(80, 2, "77");
-    f.window->state().recordModified = true;
+    f.typeInGrid(80, "77");
     const auto at = [](int k) { return int(record::bytePosition(4, k) - 1); };
     const quint32 weightBefore = quint8(loaded[at(29)]) | quint8(loaded[at(30)]) << 8 |
                                  quint8(loaded[at(31)]) << 16 |
@@ -186,11 +185,9 @@ class SaveSafetyTest : public QObject {
   void ownEarlierSaveIsNoChangeByOthers() {
     Fixture f;
     f.pick(4);
-    f.setCell(80, 2, "77");
-    f.window->state().recordModified = true;
+    f.typeInGrid(80, "77");
     QVERIFY(f.close());
-    f.setCell(81, 2, "78");
-    f.window->state().recordModified = true;
+    f.typeInGrid(81, "78");
     QVERIFY(f.window->save());
     QVERIFY2(f.prompter.questions.isEmpty(), qPrintable(f.prompter.questions.value(0)));
     QCOMPARE(int(quint8(f.folder.bytes()[int(record::bytePosition(4, 81) - 1)])), 78);
@@ -204,12 +201,11 @@ class SaveSafetyTest : public QObject {
     patchFile(f.folder.filePath(), 2, QByteArray(1, char(9)));
     patchFile(f.folder.filePath(), record::bytePosition(5, 1), QByteArray(3, char(1)));
     const QByteArray changed = f.folder.bytes();
-    f.setCell(100, 2, "3");
-    f.window->state().recordModified = true;
+    f.typeInGrid(82, "3");
     QVERIFY(f.window->save());
     QVERIFY(f.prompter.questions.isEmpty());
     QByteArray expected = changed;
-    expected[int(record::bytePosition(4, 100) - 1)] = char(3);
+    expected[int(record::bytePosition(4, 82) - 1)] = char(3);
     QCOMPARE(f.folder.bytes(), expected);
   }
 
@@ -320,8 +316,7 @@ class SaveSafetyTest : public QObject {
     Fixture f;
     const QByteArray original = f.folder.bytes();
     f.pick(4);
-    f.setCell(80, 2, "77");
-    f.window->state().recordModified = true;
+    f.typeInGrid(80, "77");
     QVERIFY(f.window->save());
     QCOMPARE(readAll(f.folder.filePath() + ".bak"), original);
 
@@ -335,8 +330,7 @@ class SaveSafetyTest : public QObject {
     }
     QVERIFY(std::rename(QFile::encodeName(replacement).constData(),
                         QFile::encodeName(f.folder.filePath()).constData()) == 0);
-    f.setCell(81, 2, "78");
-    f.window->state().recordModified = true;
+    f.typeInGrid(81, "78");
     QVERIFY(f.window->save());
     QVERIFY2(f.prompter.errors.isEmpty(), qPrintable(f.prompter.errors.value(0)));
     QCOMPARE(readAll(f.folder.filePath() + ".bak"), theirs);
@@ -388,8 +382,7 @@ class SaveSafetyTest : public QObject {
       if (filler.open(QIODevice::WriteOnly)) filler.write(QByteArray(4096, 'x'));
     }
     f.pick(3);
-    f.setCell(80, 2, "5");
-    f.window->state().recordModified = true;
+    f.typeInGrid(80, "5");
     c.Command2->click();
     c.Text12->setText("P-51");
     c.Dir1->setPath(parent);
