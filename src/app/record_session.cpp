@@ -413,19 +413,11 @@ void RecordSession::pick(int row) {
     return;
   }
   const int from = document_->slot();
-  const bool pending = hasUnsavedChanges();
-  const Outcome settled = settlePendingEdits(true);
-  if (settled.status == Outcome::Refused || settled.status == Outcome::Failed) {
-    showError(QStringLiteral("The changes to %1 were not saved, so the pick of %2 was "
-                             "cancelled; your edits are kept.\n\n%3")
-                  .arg(slotDescription(from), slotDescription(row), settled.reason));
-  }
-  if (settled.status != Outcome::Written && settled.status != Outcome::FileVersion &&
-      settled.status != Outcome::Discarded) {
+  bool saved = false;
+  if (!makeWay(QStringLiteral("the pick of %1 was cancelled").arg(slotDescription(row)), &saved)) {
     showOpenSlot();
     return;
   }
-  const bool saved = pending && settled.status == Outcome::Written;
   QString error;
   if (!loadSlot(row, &error)) {
     if (saved) {
@@ -438,17 +430,25 @@ void RecordSession::pick(int row) {
   showOpenSlot();
 }
 
-bool RecordSession::switchFolder(const std::filesystem::path& folder) {
-  const int slot = document_->slot();
+bool RecordSession::makeWay(const QString& cancelled, bool* saved) {
+  const int from = document_->slot();
   const bool pending = hasUnsavedChanges();
   const Outcome settled = settlePendingEdits(true);
   if (settled.status == Outcome::Refused || settled.status == Outcome::Failed) {
-    showError(QStringLiteral("The changes to %1 were not saved, so Tolvane stays in the folder "
-                             "\"%2\"; your edits are kept.\n\n%3")
-                  .arg(slotDescription(slot), pathText(folder_), settled.reason));
+    showError(QStringLiteral("The changes to %1 were not saved, so %2; your edits are kept."
+                             "\n\n%3")
+                  .arg(slotDescription(from), cancelled, settled.reason));
   }
-  if (settled.status != Outcome::Written && settled.status != Outcome::FileVersion &&
-      settled.status != Outcome::Discarded) {
+  *saved = pending && settled.status == Outcome::Written;
+  return settled.status == Outcome::Written || settled.status == Outcome::FileVersion ||
+         settled.status == Outcome::Discarded;
+}
+
+bool RecordSession::switchFolder(const std::filesystem::path& folder) {
+  const int slot = document_->slot();
+  bool saved = false;
+  if (!makeWay(QStringLiteral("Tolvane stays in the folder \"%1\"").arg(pathText(folder_)),
+               &saved)) {
     return false;
   }
   const std::filesystem::path previous = folder_;
@@ -459,11 +459,11 @@ bool RecordSession::switchFolder(const std::filesystem::path& folder) {
   QString error;
   if (!loadSlot(slot, &error)) {
     folder_ = previous;
-    const QString saved = pending && settled.status == Outcome::Written
-                              ? QStringLiteral("Your changes to %1 were saved to planes.dat.\n\n")
-                                    .arg(slotDescription(slot))
-                              : QString();
-    showError(saved + error +
+    const QString written = saved
+                                ? QStringLiteral("Your changes to %1 were saved to planes.dat.\n\n")
+                                      .arg(slotDescription(slot))
+                                : QString();
+    showError(written + error +
               QStringLiteral("\n\nTolvane stays in the folder \"%1\".").arg(pathText(folder_)));
     showOpenSlot();
     return false;

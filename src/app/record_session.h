@@ -112,6 +112,11 @@ class RecordSession : public QObject {
   // Before a pick or a close: saves or asks about pending edits. Returns Written when the way
   // is clear (nothing pending, saved, or discarded).
   Outcome settlePendingEdits(bool mayAsk);
+  // Before the open record gives way (a pick, a folder switch): its pending edits are saved or
+  // asked about; a refused or failed save is reported, saying what does not happen
+  // (`cancelled`), and keeps the edits. Returns whether the way is clear; *saved tells whether
+  // edits were written.
+  bool makeWay(const QString& cancelled, bool* saved);
   void showOpenSlot();
   // Text typed but not committed (the code, the byte editor's box) becomes a step of its own
   // before an undo or a redo moves through the history. Returns false when the typed text
