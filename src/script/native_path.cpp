@@ -112,7 +112,8 @@ std::filesystem::path pathFromDialogText(const QString& text) {
       std::error_code ec;
       for (std::filesystem::directory_iterator it(found.empty() ? "." : found, ec), end;
            !ec && it != end; it.increment(ec)) {
-        const std::string& bytes = it->path().filename().native();
+        // A copy: filename() is a temporary, and its native() would not outlive it.
+        const std::string bytes = it->path().filename().native();
         // Read as Qt reads a name, the way the dialog showed it.
         if (QFile::decodeName(QByteArray::fromStdString(bytes)) == name) {
           next = found / it->path().filename();
