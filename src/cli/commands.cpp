@@ -340,7 +340,7 @@ QJsonObject sideJson(const Side& side) {
       side.isScript ? QStringLiteral("script") : QStringLiteral("data_file");
   if (side.isScript) {
     object[QStringLiteral("slot")] = side.script.slot;
-    object[QStringLiteral("pnames")] = side.script.pnames;
+    object[QStringLiteral("pnames")] = side.script.pnames.trimmed();
   }
   return object;
 }
