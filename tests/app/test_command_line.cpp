@@ -398,6 +398,20 @@ class CommandLineTest : public QObject {
     QVERIFY2(run.err.contains("too short") && run.err.contains("Nothing was written"), run.err);
     QVERIFY(stateOf(folder) == before);
   }
+
+  // The completion script lists the aircraft names itself; they must stay the list's.
+  void bashCompletionOffersTheAircraftNames() {
+    const QByteArray script = readAll(QStringLiteral(TOLVANE_GOLDEN_DIR "/../../../packaging/"
+                                                                        "tolvane.bash-completion"));
+    const qsizetype start = script.indexOf("local names=\"");
+    QVERIFY(start >= 0);
+    const qsizetype from = start + qsizetype(sizeof("local names=\"") - 1);
+    const QList<QByteArray> names = script.mid(from, script.indexOf('"', from) - from).split('\n');
+    QCOMPARE(names.size(), record::kSlotCount);
+    for (int slot = 0; slot < record::kSlotCount; ++slot) {
+      QCOMPARE(names[slot], QByteArray(record::slotNames()[static_cast<std::size_t>(slot)]));
+    }
+  }
 };
 
 QTEST_MAIN(CommandLineTest)
