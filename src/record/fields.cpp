@@ -1,5 +1,7 @@
 #include "record/fields.h"
 
+#include <algorithm>
+
 #include "record/charset.h"
 #include "record/numbers.h"
 
@@ -282,6 +284,41 @@ std::string playerText(const Field& field, std::uint64_t value) {
   return numberToText(toPlayerUnit(field.unit, stored)) + " " + std::string(unitName(field.unit)) +
          " (" + numberToText(metricShown(field.unit, stored)) + " " +
          std::string(metricUnitName(field.unit)) + ")";
+}
+
+std::string fieldKey(const Field& field) {
+  std::string key;
+  bool gap = false;
+  for (const char c : field.name) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    const bool upper = c >= 'A' && c <= 'Z';
+    if (letter || upper) {
+      if (gap && !key.empty()) key += '_';
+      key += upper ? static_cast<char>(c - 'A' + 'a') : c;
+      gap = false;
+    } else {
+      gap = true;
+    }
+  }
+  return key;
+}
+
+std::vector<FieldChange> changedFields(const RecordBytes& before, const RecordBytes& after,
+                                       int firstRow) {
+  std::vector<FieldChange> changes;
+  for (int row = std::max(firstRow, 1); row <= kRecordBytes;) {
+    const Field& field = fieldOfRow(row);
+    bool differs = false;
+    for (int k = 0; k < field.bytes; ++k) {
+      const auto i = static_cast<std::size_t>(field.firstRow - 1 + k);
+      differs = differs || before[i] != after[i];
+    }
+    if (differs) {
+      changes.push_back({&field, fieldValueText(field, before), fieldValueText(field, after)});
+    }
+    row = field.firstRow + field.bytes;
+  }
+  return changes;
 }
 
 }  // namespace tolvane::record

@@ -159,4 +159,22 @@ std::string playerText(const Field& field, const RecordBytes& bytes);
 // The same for a stored number of a field without Text kind.
 std::string playerText(const Field& field, std::uint64_t value);
 
+// The field's name as a stable key of lower-case letters, digits and underscores, for
+// machine-readable output: "max_speed", "gun_group_1_number", "flags_byte_5".
+std::string fieldKey(const Field& field);
+
+// A field whose bytes differ between two versions of a record, with its value in each as
+// fieldValueText gives it. The changed-by-another-program question (the document's bytes
+// before, the file's after), a script's preview and a comparison of two records list these.
+struct FieldChange {
+  const Field* field = nullptr;
+  std::string before;
+  std::string after;
+};
+
+// The fields whose bytes differ between two versions of a record, in record order. Rows
+// before firstRow are left out (a script holds no byte 1).
+std::vector<FieldChange> changedFields(const RecordBytes& before, const RecordBytes& after,
+                                       int firstRow = 1);
+
 }  // namespace tolvane::record

@@ -7,24 +7,6 @@ std::string quoted(const std::filesystem::path& p) {
   return "\"" + p.string() + "\"";
 }
 
-// The fields whose bytes differ between two versions of a record, in the player's terms.
-std::vector<FieldChange> changedFields(const RecordBytes& before, const RecordBytes& after) {
-  std::vector<FieldChange> changes;
-  for (int row = 1; row <= kRecordBytes;) {
-    const Field& field = fieldOfRow(row);
-    bool differs = false;
-    for (int k = 0; k < field.bytes; ++k) {
-      const auto i = static_cast<std::size_t>(field.firstRow - 1 + k);
-      differs = differs || before[i] != after[i];
-    }
-    if (differs) {
-      changes.push_back({&field, fieldValueText(field, before), fieldValueText(field, after)});
-    }
-    row = field.firstRow + field.bytes;
-  }
-  return changes;
-}
-
 }  // namespace
 
 SaveOutcome saveRecord(RecordDocument& document, const std::filesystem::path& folder,

@@ -26,13 +26,6 @@ struct SaveAnswers {
   bool withoutBackup = false;
 };
 
-// A field whose bytes in the file are not what the document expects, in the player's terms.
-struct FieldChange {
-  const Field* field = nullptr;
-  std::string before;  // the value expected in the file
-  std::string after;   // the file's value now
-};
-
 struct SaveOutcome {
   enum class Status {
     Written,          // written and read back equal
