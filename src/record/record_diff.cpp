@@ -34,23 +34,6 @@ std::string bitsText(std::uint64_t value, int bytes) {
 
 }  // namespace
 
-std::vector<const Field*> differingFields(const RecordBytes& before, const RecordBytes& after,
-                                          int firstRow) {
-  std::vector<const Field*> fields;
-  for (int row = firstRow; row <= kRecordBytes;) {
-    const Field& field = fieldOfRow(row);
-    for (int k = 0; k < field.bytes; ++k) {
-      const auto i = static_cast<std::size_t>(field.firstRow - 1 + k);
-      if (before[i] != after[i]) {
-        fields.push_back(&field);
-        break;
-      }
-    }
-    row = field.firstRow + field.bytes;
-  }
-  return fields;
-}
-
 std::string figureText(const Field& field, std::uint64_t stored) {
   if (field.unit == Unit::None) return std::to_string(stored);
   return playerFigure(field.unit, stored) + " " + std::string(unitName(field.unit)) + " (" +
