@@ -153,7 +153,9 @@ QStringList argumentTexts(int argc, char** argv) {
 CommandLine parseCommandLine(const QStringList& arguments, const fs::path& currentFolder) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
-      "Edits the aircraft records of planes.dat, the aircraft data file of the game."));
+      "Edits the aircraft records of planes.dat, the aircraft data file of the game.\n\n"
+      "Without a window: tolvane show, tolvane diff, tolvane apply and tolvane export\n"
+      "(tolvane COMMAND --help for each; man tolvane)."));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(

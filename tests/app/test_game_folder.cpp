@@ -220,6 +220,8 @@ class GameFolderTest : public QObject {
                         << "that planes.dat itself (any letter case)";
     QTest::newRow("--help names a script") << "--help"
                                            << "an aircraft script (.oaw)";
+    QTest::newRow("--help names the commands") << "--help"
+                                               << "tolvane show, tolvane diff, tolvane apply";
     QTest::newRow("--help names the remembered folder") << "--help"
                                                         << "game folder used last time";
     QTest::newRow("--help names the chooser") << "--help"
