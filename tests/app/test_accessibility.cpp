@@ -151,6 +151,61 @@ class AccessibilityTest : public QObject {
       QVERIFY2(!description.contains("saved"), qPrintable(description));
     }
   }
+
+  // "Move to the top of the damage byte section" makes the first damage row current; the
+  // arrows go on from there. Enter or F2 opens the byte box on a damage or MB row, named after
+  // its byte; Enter in it commits into that row, Escape leaves the row as it was, and either
+  // way the grid has the focus on the same row.
+  void byteBoxByTheKeyboard_data() {
+    QTest::addColumn<int>("down");  // rows down from the first damage byte
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("finish");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("first damage byte, Enter, Enter")
+        << 0 << int(Qt::Key_Return) << int(Qt::Key_Return) << true;
+    QTest::newRow("damage byte, F2, Enter") << 3 << int(Qt::Key_F2) << int(Qt::Key_Enter) << true;
+    QTest::newRow("damage byte, F2, Escape") << 3 << int(Qt::Key_F2) << int(Qt::Key_Escape) << true;
+    QTest::newRow("MB byte, Enter, Escape")
+        << 88 << int(Qt::Key_Return) << int(Qt::Key_Escape) << true;
+    QTest::newRow("gun group byte, Enter") << 12 << int(Qt::Key_Return) << 0 << false;
+  }
+  void byteBoxByTheKeyboard() {
+    QFETCH(int, down);
+    QFETCH(int, key);
+    QFETCH(int, finish);
+    QFETCH(bool, opens);
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    c.Command1->setFocus();
+    press(Qt::Key_Space);
+    const int first = 73;
+    QCOMPARE(c.G1->row(), first);
+    QVERIFY(tabTo("G1"));
+    QCOMPARE(c.G1->row(), first);
+    for (int n = 0; n < down; ++n) press(Qt::Key_Down);
+    const int row = first + down;
+    QCOMPARE(c.G1->row(), row);
+    const QString before = f.cell(row);
+
+    press(key);
+    QCOMPARE(c.Text4->isVisible(), opens);
+    if (!opens) {
+      QCOMPARE(focusName(), QStringLiteral("G1"));
+      return;
+    }
+    QCOMPARE(focusName(), QStringLiteral("Text4"));
+    const QString label = f.cell(row, record::kLabelColumn).trimmed();
+    QVERIFY(!label.isEmpty());
+    QCOMPARE(accessibleText(c.Text4, QAccessible::Name),
+             QStringLiteral("Byte %1, %2").arg(row).arg(label));
+    QCOMPARE(c.Text4->text(), before);
+    QTest::keyClicks(c.Text4, "42");  // replaces the value, which opens selected
+    press(finish);
+    QVERIFY(!c.Text4->isVisible());
+    QCOMPARE(focusName(), QStringLiteral("G1"));
+    QCOMPARE(c.G1->row(), row);
+    QCOMPARE(f.cell(row), finish == Qt::Key_Escape ? before : QStringLiteral("42"));
+  }
 };
 
 QTEST_MAIN(AccessibilityTest)
