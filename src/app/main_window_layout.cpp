@@ -384,7 +384,9 @@ editors::WindowControls createControls(QWidget* w) {
   c.FGS->hide();
 
   // Script Maker, above the controls it overlaps.
-  c.Frame3 = frame(w, "Frame3", "Script Maker", 1650, 510, 8004, 5940);
+  // While shown it keeps the keyboard: Tab would otherwise reach the controls it covers.
+  c.Frame3 = placeTwips(new ui::PanelFrame(QStringLiteral("Script Maker"), w), "Frame3", 1650, 510,
+                        8004, 5940);
   QGroupBox* f3 = c.Frame3;
   // The panel lies over other controls: it paints its own background so they do not show.
   f3->setAutoFillBackground(true);

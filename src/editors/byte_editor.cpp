@@ -1,6 +1,7 @@
 #include "editors/byte_editor.h"
 
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,6 +25,9 @@ ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
   connect(ui::inputHook(c_.Text4), &ui::InputHook::keyPressed, this, [this](int code) {
     if (code == 13) commit();
   });
+  // The keyboard's way in and out: Enter or F2 on a row of the grid, Escape in the box.
+  c_.G1->installEventFilter(this);
+  c_.Text4->installEventFilter(this);
 
   // Clicks that bring a field's first byte to the top of the grid.
   auto scrollOnClick = [this](QWidget* widget, int row) {
@@ -32,8 +36,11 @@ ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
   };
   // The button leads to the first of the bytes typed in the grid, the damage bytes.
   const int firstGridRow = record::fieldOfBox(record::kByteEditorBox)->firstRow;
-  connect(c_.Command1, &QPushButton::clicked, this,
-          [this, firstGridRow] { c_.G1->setTopRow(firstGridRow); });
+  // The row is made current too, so that Enter or F2 in the grid edits it.
+  connect(c_.Command1, &QPushButton::clicked, this, [this, firstGridRow] {
+    c_.G1->setRow(firstGridRow);
+    c_.G1->setTopRow(firstGridRow);
+  });
   // The "Year" caption leads to the first gun group, each box to its own field.
   scrollOnClick(c_.Label2_1, record::gunGroupFirstRow(1));
   for (int i = 0; i < 15; ++i) scrollOnClick(c_.Text3[i], fieldOfControl(c_.Text3[i])->firstRow);
@@ -43,14 +50,46 @@ ByteEditor::ByteEditor(const WindowControls& controls, WindowState& state)
   }
 }
 
+bool ByteEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  if (watched == c_.G1 &&
+      (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_F2)) {
+    return editCurrentRow();
+  }
+  if (watched == c_.Text4 && key->key() == Qt::Key_Escape && openRow_ != 0) {
+    close();
+    return true;
+  }
+  return false;
+}
+
+void ByteEditor::open(int row) {
+  openRow_ = row;
+  const QString label = c_.G1->textMatrix(row, record::kLabelColumn).trimmed();
+  c_.Text4->setAccessibleName(label.isEmpty() ? QStringLiteral("Byte %1").arg(row)
+                                              : QStringLiteral("Byte %1, %2").arg(row).arg(label));
+  c_.Text4->show();
+  c_.Text4->setText(c_.G1->textMatrix(row, record::kValueColumn));
+}
+
 void ByteEditor::gridClicked() {
   close();
   const int row = c_.G1->row();
-  if (row >= 1 && record::fieldOfRow(row).editedInGrid()) {
-    openRow_ = row;
-    c_.Text4->show();
-    c_.Text4->setText(c_.G1->textMatrix(row, record::kValueColumn));
+  if (row >= 1 && record::fieldOfRow(row).editedInGrid()) open(row);
+}
+
+bool ByteEditor::editCurrentRow() {
+  const int row = c_.G1->row();
+  if (row < 1 || !record::fieldOfRow(row).editedInGrid()) return false;
+  if (openRow_ != row) {
+    close();
+    open(row);
   }
+  c_.Text4->setFocus(Qt::OtherFocusReason);
+  c_.Text4->selectAll();
+  return true;
 }
 
 void ByteEditor::commit() {
@@ -67,6 +106,9 @@ void ByteEditor::commit() {
 
 void ByteEditor::close() {
   openRow_ = 0;
+  // The grid takes the focus before the box goes, so that it does not pass on to the next
+  // control in the meantime.
+  if (c_.Text4->hasFocus()) c_.G1->setFocus(Qt::OtherFocusReason);
   c_.Text4->hide();
 }
 

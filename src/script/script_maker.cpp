@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QToolTip>
@@ -49,6 +50,11 @@ ScriptMaker::ScriptMaker(const editors::WindowControls& controls, editors::Windo
   connect(c_.Command2, &QPushButton::clicked, this, [this] { open(); });
   connect(c_.Command4, &QPushButton::clicked, this, [this] { saveScript(); });
   connect(c_.Command5, &QPushButton::clicked, this, [this] { cancel(); });
+  // Escape anywhere in the panel is its Cancel.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), c_.Frame3);
+  escape->setObjectName(QStringLiteral("ScriptMakerEscape"));
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, [this] { cancel(); });
 }
 
 void ScriptMaker::selectSlot(int slot) {
@@ -70,6 +76,8 @@ void ScriptMaker::open() {
   c_.Frame3->raise();
   selectSlot(slot);
   if (slot >= 0) c_.List2->scrollToItem(c_.List2->item(slot));
+  // The panel keeps the keyboard while it is open; typing starts in its first box.
+  c_.Text9->setFocus(Qt::OtherFocusReason);
   // A modder writing a script may not want planes.dat changed by the next pick or the close.
   state_.recordModified = false;
   agreedSlots_ = {-1, -1};
@@ -205,9 +213,11 @@ bool ScriptMaker::write(const QByteArray& bytes) {
 }
 
 // The panel closes after writing, so the path is shown over "Save Script", which opened it:
-// at once as a passing tooltip, and for later on that button's own tooltip.
+// at once as a passing tooltip, and for later on that button's own tooltip. A screen reader
+// gets it as the button's description, read out as the focus comes back to the button.
 void ScriptMaker::showWhereItWent(const QString& path) {
   c_.Command2->setToolTip(QStringLiteral("Last script saved: %1").arg(path));
+  c_.Command2->setAccessibleDescription(QStringLiteral("Script saved: %1").arg(path));
   QToolTip::showText(c_.Command2->mapToGlobal(c_.Command2->rect().center()),
                      QStringLiteral("Script saved: %1").arg(path), c_.Command2);
 }
@@ -233,12 +243,18 @@ bool ScriptMaker::saveScript() {
   if (!confirmNameLine(texts.pnames)) return false;
   if (!confirmSlot(texts.slot.toInt())) return false;
   if (!write(built.bytes)) return false;
-  c_.Frame3->hide();
+  close();
   return true;
 }
 
 void ScriptMaker::cancel() {
+  close();
+}
+
+void ScriptMaker::close() {
   c_.Frame3->hide();
+  // The keyboard goes back to the button that opened the panel.
+  c_.Command2->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace tolvane::script

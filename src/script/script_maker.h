@@ -23,7 +23,8 @@ class ScriptMaker : public QObject {
   // "Save the script": writes the script and hides the panel. When it cannot be written the
   // user is told why and the panel stays open with its texts. Returns true when written.
   bool saveScript();
-  // "Cancel": hides the panel; every typed text stays for the next opening.
+  // "Cancel" (or Escape in the panel): hides the panel; every typed text stays for the next
+  // opening.
   void cancel();
 
   // The slot of the aircraft in the grid (-1 when none is loaded). When the slot chosen for
@@ -51,6 +52,8 @@ class ScriptMaker : public QObject {
   // Writes the script, asking before a script of that name is replaced; true when written.
   bool write(const QByteArray& bytes);
   void showWhereItWent(const QString& path);
+  // Hides the panel and gives the focus back to "Save Script".
+  void close();
 
   const editors::WindowControls& c_;
   editors::WindowState& state_;

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QHelpEvent>
@@ -91,6 +92,53 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
 
 void showCheckState(QCheckBox* box, Qt::CheckState state) {
   if (box->checkState() != state) box->setCheckState(state);
+}
+
+PanelFrame::PanelFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {
+  connect(qApp, &QApplication::focusChanged, this,
+          [this](QWidget*, QWidget* now) { onFocusChanged(now); });
+}
+
+bool PanelFrame::takesTabFocus(const QWidget* widget) const {
+  return widget != nullptr && isAncestorOf(widget) && widget->isVisible() && widget->isEnabled() &&
+         (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && widget->focusProxy() == nullptr;
+}
+
+QWidget* PanelFrame::firstFocusable() const {
+  // The focus chain holds the panel's controls in their Tab order; the first after the panel
+  // that belongs to it is the first one Tab reaches.
+  for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+    if (takesTabFocus(w)) return w;
+  }
+  return nullptr;
+}
+
+bool PanelFrame::focusNextPrevChild(bool next) {
+  if (!isVisible()) return QGroupBox::focusNextPrevChild(next);
+  QWidget* from = QApplication::focusWidget();
+  if (from == nullptr || !isAncestorOf(from)) from = this;
+  // Round the window's focus chain to the next control of the panel: past its last control
+  // Tab comes back to its first, and Shift+Tab from its first goes to its last.
+  for (QWidget* w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w != from;
+       w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+    if (takesTabFocus(w)) {
+      w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return true;
+    }
+  }
+  return true;
+}
+
+void PanelFrame::onFocusChanged(QWidget* now) {
+  if (now == nullptr || !isVisible()) return;
+  if (isAncestorOf(now)) {
+    lastFocus_ = now;
+    return;
+  }
+  // Another window (a message, a file dialog) takes the focus as it likes.
+  if (now->window() != window()) return;
+  QWidget* back = takesTabFocus(lastFocus_) ? lastFocus_.data() : firstFocusable();
+  if (back != nullptr) back->setFocus(Qt::OtherFocusReason);
 }
 
 OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {

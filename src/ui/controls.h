@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QRadioButton>
 #include <QString>
 
@@ -50,6 +51,27 @@ void showCheckState(QCheckBox* box, Qt::CheckState state);
 // their titles are set and read with QGroupBox's own setTitle() and title(), so that whatever
 // holds them as QGroupBox (accessibility, styles, tests) reads the title shown.
 using TitleFrame = QGroupBox;
+
+// A group box laid over other controls of its window as a panel. While it is shown it keeps
+// the keyboard: Tab and Shift+Tab go round its own controls only, and the focus given to any
+// other control of the window (a click on one it leaves uncovered, a program's setFocus)
+// comes back to the panel control that had it last. Hidden, it is a plain group box.
+class PanelFrame : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit PanelFrame(const QString& title, QWidget* parent = nullptr);
+
+  // The panel's first control that takes the focus by Tab, or null when none does.
+  QWidget* firstFocusable() const;
+
+ protected:
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  void onFocusChanged(QWidget* now);
+  bool takesTabFocus(const QWidget* widget) const;
+  QPointer<QWidget> lastFocus_;
+};
 
 // An option button that a click selects but never unselects; only its array clears it.
 class OptionButton : public QRadioButton {
