@@ -3,7 +3,10 @@
 // cache), in the folder given. Start-up is the time from just before fork() to the idle moment
 // the probe reports; peak resident memory is the child's ru_maxrss as wait4() returns it.
 //
-//   tolvane_startup_bench RUNS FOLDER FLOOR PROBE
+//   tolvane_startup_bench RUNS FOLDER FLOOR PROBE [OTHER_PROBE...]
+//
+// Each OTHER_PROBE (the probe of another build, e.g. the tree before a change) is started the
+// same two ways and takes its turn with the others, so that builds are compared in one run.
 //
 // Run it under an X server (xvfb-run): both programs then show a real window.
 #include <sys/resource.h>
@@ -83,8 +86,8 @@ std::vector<double> column(const Program& p, Get get) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: %s RUNS FOLDER FLOOR PROBE\n", argv[0]);
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: %s RUNS FOLDER FLOOR PROBE [OTHER_PROBE...]\n", argv[0]);
     return 2;
   }
   const int runs = std::atoi(argv[1]);
@@ -95,6 +98,11 @@ int main(int argc, char** argv) {
       {"Tolvane, start-up only", {argv[4]}, {}},
       {"Tolvane, start-up + pick + save", {argv[4], "pick-save"}, {}},
   };
+  for (int i = 5; i < argc; ++i) {
+    const std::string other = argv[i];
+    programs.push_back({other + ", start-up only", {other}, {}});
+    programs.push_back({other + ", start-up + pick + save", {other, "pick-save"}, {}});
+  }
   for (Program& p : programs) {
     Sample warmUp;
     if (!runOnce(folder, p.argv, warmUp)) return 1;

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <set>
 
+#include "editors/field_boxes.h"
 #include "record/fields.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
@@ -100,6 +101,30 @@ class FieldBoxesTest : public QObject {
     }
     QCOMPARE(boxes, 4 + 2 + 15 + 12 + 1 + 6 * 6 + 4 + 1);
     document.removeListener(listener);
+  }
+
+  // The field of a control follows its name as it is now and the gun group asked for, also
+  // when the same control is asked again under another name or for another group.
+  void fieldOfControlFollowsNameAndGroup() {
+    QWidget control;
+    const struct {
+      const char* name;
+      int group;
+    } asks[] = {{"Text8", 0}, {"Text7", 0}, {"Text8", 0}, {"Text1", 1}, {"Text1", 2},
+                {"Text1", 1}, {"Text3(4)", 0}, {"", 0},   {"NoSuchBox", 0}, {"Text2", 6}};
+    for (const auto& ask : asks) {
+      control.setObjectName(QString::fromLatin1(ask.name));
+      const QByteArray what = QByteArray(ask.name) + " in group " + QByteArray::number(ask.group);
+      QCOMPARE(tolvane::editors::fieldOfControl(&control, ask.group),
+               record::fieldOfBox(ask.name, ask.group));
+      QVERIFY2(std::string_view(ask.name).empty() || ask.name == std::string_view("NoSuchBox") ||
+                   tolvane::editors::fieldOfControl(&control, ask.group) != nullptr,
+               what);
+    }
+    QVERIFY(tolvane::editors::fieldOfControl(nullptr) == nullptr);
+    QVERIFY(tolvane::editors::fieldOfControl(&control, 1) != nullptr);  // "Text2", group 1
+    QVERIFY(tolvane::editors::fieldOfControl(&control, 1) !=
+            tolvane::editors::fieldOfControl(&control, 6));
   }
 };
 
