@@ -292,7 +292,13 @@ bool chooseGameFolder(MainWindow& window) {
 }
 
 void beginWork(MainWindow& window, bool offerChooser, const fs::path& script) {
-  if (offerChooser && !chooseGameFolder(window) && !script.empty()) {
+  const bool chosen = offerChooser && chooseGameFolder(window);
+  if (offerChooser) {
+    // The chooser gone, the keyboard is back in the window, on the list of aircraft.
+    window.activateWindow();
+    window.controls().List1->setFocus(Qt::OtherFocusReason);
+  }
+  if (offerChooser && !chosen && !script.empty()) {
     ui::prompter().showError(
         QStringLiteral("Apply an aircraft script"),
         QStringLiteral("The aircraft script \"%1\" was not applied: no game folder with a "

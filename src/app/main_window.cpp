@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -22,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QShowEvent>
 #include <QStringList>
 #include <QSvgRenderer>
 #include <QTimer>
@@ -77,11 +80,24 @@ QIcon applicationIcon() {
   return icon;
 }
 
+// The window is a frame to a screen reader; a plain widget's interface would call it a filler.
+QAccessibleInterface* windowInterface(const QString& key, QObject* object) {
+  if (key == QLatin1String(MainWindow::staticMetaObject.className()) && object->isWidgetType()) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : MainWindow(std::filesystem::current_path(), parent) {}
 
 MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(parent) {
+  static const bool windowRole = [] {
+    QAccessible::installFactory(windowInterface);
+    return true;
+  }();
+  Q_UNUSED(windowRole);
   setObjectName("MainWindow");
   setWindowTitle(kTitle);
   setWindowIcon(applicationIcon());
@@ -121,6 +137,23 @@ MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(
 
   connect(controls_.List1, &ui::PickList::picked, this, [this](int row) { session_->pick(row); });
   connect(controls_.Command3, &QPushButton::clicked, this, [this] { save(); });
+
+  connect(controls_.G1, &ui::ByteGrid::valueChanged, this, [this] {
+    if (!accessibleDescription().isEmpty()) setAccessibleDescription(QString());
+  });
+
+  // The work starts by picking an aircraft: the list has the focus once the window is active.
+  controls_.List1->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Shown the first time, the window asks to be the active one, so that the keyboard works in
+  // it at once.
+  if (!event->spontaneous() && !shownOnce_) {
+    shownOnce_ = true;
+    activateWindow();
+  }
 }
 
 MainWindow::~MainWindow() = default;
@@ -147,7 +180,17 @@ bool MainWindow::hasUnsavedChanges() const {
 }
 
 bool MainWindow::save() {
-  return session_->save();
+  const bool pending = hasUnsavedChanges();
+  const bool done = session_->save();
+  // Said in words as well as by the yellow marks going away; the next edit takes it back.
+  if (done && session_->openSlot() >= 0) {
+    const QString name =
+        QString::fromLatin1(record::slotNames()[static_cast<std::size_t>(session_->openSlot())]);
+    setAccessibleDescription(
+        pending ? QStringLiteral("%1 saved to planes.dat.").arg(name)
+                : QStringLiteral("Nothing to save: planes.dat holds the values of %1.").arg(name));
+  }
+  return done;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

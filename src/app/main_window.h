@@ -92,6 +92,7 @@ class MainWindow : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void createHistoryActions();
@@ -111,6 +112,7 @@ class MainWindow : public QWidget {
   editors::WindowControls controls_;
   editors::WindowState state_;
   bool ending_ = false;
+  bool shownOnce_ = false;
 
   std::unique_ptr<editors::ByteEditor> byteEditor_;
   std::unique_ptr<editors::PerformanceEditor> performanceEditor_;

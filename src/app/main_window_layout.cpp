@@ -119,14 +119,17 @@ void nameControls(const editors::WindowControls& c) {
     name(c.Option1->button(i), c.Option1->button(i)->text());
     c.Option1->button(i)->setAccessibleDescription("Gun position");
   }
+  // Both groups have a "None": each says which it belongs to.
+  name(c.Option1->button(0), QStringLiteral("None, no gun position"));
   name(c.smoke, c.smoke->text());
-  name(c.Text1, c.Label1_0->text());
+  name(c.Text1, QStringLiteral("Number of guns"));
   name(c.Text2, c.Label4[0]->text());
   name(c.FGC, "Gun type and damage");
   for (int k : c.Option2->indexes()) {
     name(c.Option2->button(k), c.Option2->button(k)->text());
     c.Option2->button(k)->setAccessibleDescription("Gun type");
   }
+  name(c.Option2->button(0), QStringLiteral("None, no gun type"));
   name(c.Gundamage, "Damage value");
   name(c.FGS, c.FGS->title());
   for (int k : c.Option3->indexes()) {

@@ -10,6 +10,7 @@
 
 #include "app/game_folder.h"
 #include "editors/byte_editor.h"
+#include "editors/field_boxes.h"
 #include "editors/gun_group_editor.h"
 #include "editors/identity_editor.h"
 #include "editors/performance_editor.h"
@@ -230,6 +231,26 @@ void RecordSession::showError(const QString& message) const {
   ui::prompter().showError(kTitle, message);
 }
 
+void RecordSession::focusRefused(const Outcome& refusal) {
+  if (refusal.status != Outcome::Refused) return;
+  if (refusal.row == 0) {
+    c_.Text5->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  const record::Field& field = record::fieldOfRow(refusal.row);
+  // A box shows the refused value only when it writes that row now: the gun group's boxes
+  // show the chosen group alone.
+  auto* box = editors::controlOf<QLineEdit>(c_, field);
+  const int group = std::max(0, c_.Option4->selected());
+  if (box != nullptr && box->isVisible() && box->isEnabled() &&
+      record::typedRow(field.box, group, refusal.row)) {
+    box->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  c_.G1->setRow(refusal.row);
+  c_.G1->setFocus(Qt::OtherFocusReason);
+}
+
 void RecordSession::showOpenSlot() {
   c_.List1->showPicked(document_->slot());
 }
@@ -256,13 +277,18 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
   // The byte editor's box belongs to the record it was opened for.
   byteEditor_.close();
 
-  // The gun-group panel returns to "no group chosen".
+  // The gun-group panel returns to "no group chosen". A focus inside it (a save from the
+  // "Number" box) is taken out before its frames hide, or it would pass along their hidden
+  // controls; it comes back on the group chooser once the load is done. The panel itself stays
+  // on screen, so that a load does not redraw it and all below it.
+  QWidget* focus = QApplication::focusWidget();
+  const bool gunFocus =
+      focus != nullptr && (c.Frame1->isAncestorOf(focus) || c.FGG->isAncestorOf(focus) ||
+                           c.FGC->isAncestorOf(focus) || c.FGS->isAncestorOf(focus));
+  if (gunFocus) focus->clearFocus();
   c.FGG->hide();
   c.FGC->hide();
   c.FGS->hide();
-  // The panel itself leaves the screen for the load only when it holds the focus, which then
-  // moves on; otherwise it stays, so that a load does not redraw it and all below it.
-  if (c.Frame1->isAncestorOf(QApplication::focusWidget())) c.Frame1->hide();
   c.Option4->clear();
 
   c.Label7->setCaption(editors::padded(slot) + QStringLiteral(".oaw"));
@@ -279,6 +305,8 @@ bool RecordSession::loadSlot(int slot, QString* error, bool keepHistory) {
     showTitlesAndMarks();
   }
   c.Frame1->show();
+  if (gunFocus)
+    c.Option4->button(c.Option4->indexes().constFirst())->setFocus(Qt::OtherFocusReason);
   c.G1->setEnabled(true);
   state_.recordModified = false;
   askBeforeSaving_ = false;
@@ -351,7 +379,8 @@ RecordSession::Outcome RecordSession::writeRecord(bool mayAsk) {
             editors::editedInGrid(row)
                 ? QStringLiteral("Correct it in the grid, where it is marked red, and save again.")
                 : QStringLiteral("Correct it in its box and save again.");
-        return {Outcome::Refused, editors::refusalText(c_, state_, row) + QLatin1Char(' ') + where};
+        return {Outcome::Refused, editors::refusalText(c_, state_, row) + QLatin1Char(' ') + where,
+                row};
       }
       case Status::ChangedByOthers: {
         if (!mayAsk) return {Outcome::NeedsQuestion, {}};
@@ -438,6 +467,7 @@ bool RecordSession::makeWay(const QString& cancelled, bool* saved) {
     showError(QStringLiteral("The changes to %1 were not saved, so %2; your edits are kept."
                              "\n\n%3")
                   .arg(slotDescription(from), cancelled, settled.reason));
+    focusRefused(settled);
   }
   *saved = pending && settled.status == Outcome::Written;
   return settled.status == Outcome::Written || settled.status == Outcome::FileVersion ||
@@ -482,6 +512,7 @@ bool RecordSession::save() {
   QString reason;
   if (!commitTypedCode(&reason)) {
     showError(QStringLiteral("Nothing was saved. ") + reason);
+    focusRefused({Outcome::Refused, reason, 0});
     return false;
   }
   const int slot = document_->slot();
@@ -496,6 +527,7 @@ bool RecordSession::save() {
         break;
       case Outcome::Refused:
         showError(QStringLiteral("Nothing was saved. ") + outcome.reason);
+        focusRefused(outcome);
         return false;
       case Outcome::Failed:
         showError(QStringLiteral("The changes to %1 were not saved.\n\n%2")

@@ -96,6 +96,7 @@ class RecordSession : public QObject {
     };
     Status status;
     QString reason;  // for Refused and Failed: what the user is told
+    int row = 0;     // for Refused: the row saving refused; 0 for the code box
   };
 
   // Loads slot s; returns false (with the reason in *error) when it cannot be read. The record
@@ -133,6 +134,9 @@ class RecordSession : public QObject {
   QString aircraftName(int slot) const;
   QString slotDescription(int slot) const;
   void showError(const QString& text) const;
+  // After a refusal has been told: the focus goes to the box that holds the refused value, or,
+  // for a byte typed in the grid or a box that does not show it, to the grid on its row.
+  void focusRefused(const Outcome& refusal);
 
   const editors::WindowControls& c_;
   editors::WindowState& state_;

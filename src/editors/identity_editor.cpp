@@ -63,10 +63,10 @@ void IdentityEditor::markCode() {
     QPalette palette = c_.Text5->palette();
     palette.setColor(QPalette::Text, Qt::red);
     c_.Text5->setPalette(palette);
-    c_.Text5->setToolTip(reason);
+    setMarkText(c_.Text5, reason);
   } else if (!c_.Text5->toolTip().isEmpty()) {
     c_.Text5->setPalette(QPalette());
-    c_.Text5->setToolTip(QString());
+    setMarkText(c_.Text5, QString());
   }
 }
 

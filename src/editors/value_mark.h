@@ -20,6 +20,13 @@ inline QColor noteColour() {
   return QColor(0, 70, 170);
 }
 
+// Sets a box's mark text: its tooltip, and its accessible description, so that a screen
+// reader says (and announces as it changes) what the colour shows.
+inline void setMarkText(QLineEdit* box, const QString& text) {
+  box->setToolTip(text);
+  if (box->accessibleDescription() != text) box->setAccessibleDescription(text);
+}
+
 // refused: whether a cell written from this box holds text that saving refuses.
 inline void markValue(QLineEdit* box, double value, double high, bool refused,
                       const QString& need) {
@@ -28,21 +35,21 @@ inline void markValue(QLineEdit* box, double value, double high, bool refused,
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, Qt::red);
     box->setPalette(palette);
-    box->setToolTip(need);
+    setMarkText(box, need);
     return;
   }
   if (std::floor(value) != value) {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, noteColour());
     box->setPalette(palette);
-    box->setToolTip(
-        QStringLiteral("Saved as %1: planes.dat holds whole numbers, so the fraction is rounded.")
-            .arg(QString::fromStdString(record::numberToText(std::nearbyint(value)))));
+    setMarkText(box, QStringLiteral(
+                         "Saved as %1: planes.dat holds whole numbers, so the fraction is rounded.")
+                         .arg(QString::fromStdString(record::numberToText(std::nearbyint(value)))));
     return;
   }
   if (box->toolTip().isEmpty()) return;
   box->setPalette(QPalette());  // back to the inherited colours
-  box->setToolTip(QString());
+  setMarkText(box, QString());
 }
 
 // Whether a box holds nothing but blanks and tabs, which is saved as 0.
@@ -63,14 +70,14 @@ inline void markTypedNumber(QLineEdit* box, double high, bool refused, const QSt
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, Qt::red);
     box->setPalette(palette);
-    box->setToolTip(QStringLiteral("\"%1\" is not a number. ").arg(text.trimmed()) + need);
+    setMarkText(box, QStringLiteral("\"%1\" is not a number. ").arg(text.trimmed()) + need);
     return;
   }
   if (blankBox(text)) {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, noteColour());
     box->setPalette(palette);
-    box->setToolTip(QStringLiteral("Saved as 0: an empty box is saved as 0."));
+    setMarkText(box, QStringLiteral("Saved as 0: an empty box is saved as 0."));
     return;
   }
   markValue(box, *value, high, refused, need);

@@ -25,6 +25,14 @@ using record::kLoadedColumn;
 using record::kPositionColumn;
 using record::kValueColumn;
 
+// What a screen reader calls each column.
+QString columnName(int column) {
+  static const char* const kNames[record::kGridColumns] = {"file position", "loaded value", "value",
+                                                           "label", "byte"};
+  return column >= 0 && column < record::kGridColumns ? QString::fromLatin1(kNames[column])
+                                                      : QString();
+}
+
 bool isFixedColumn(int column) {
   return column == kPositionColumn || column == kLoadedColumn;
 }
@@ -339,6 +347,21 @@ QVariant ByteGridModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return text(row, column);
+    case Qt::AccessibleTextRole: {
+      // Read out without the colours: the row's label, the column and the text, and whether
+      // saving refuses a value ("Tail damage, value 300, refused").
+      if (row == 0) return {};
+      const QString label = text(row, record::kLabelColumn).trimmed();
+      const QString what = column == record::kLabelColumn || label.isEmpty()
+                               ? QStringLiteral("Byte %1").arg(row)
+                               : label;
+      QString said =
+          QStringLiteral("%1, %2 %3").arg(what, columnName(column), text(row, column).trimmed());
+      if (column == kValueColumn && refused(*this, row)) said += QStringLiteral(", refused");
+      return said;
+    }
+    case Qt::AccessibleDescriptionRole:
+      return column == kValueColumn ? data(index, Qt::ToolTipRole) : QVariant();
     case Qt::TextAlignmentRole:
       return column == record::kLabelColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                             : QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -372,8 +395,10 @@ QVariant ByteGridModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-QVariant ByteGridModel::headerData(int, Qt::Orientation, int role) const {
+QVariant ByteGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role == Qt::DisplayRole) return QString();
+  // The header shows nothing, but a screen reader names the columns.
+  if (role == Qt::AccessibleTextRole && orientation == Qt::Horizontal) return columnName(section);
   return {};
 }
 

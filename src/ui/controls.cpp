@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
@@ -141,8 +143,59 @@ void PanelFrame::onFocusChanged(QWidget* now) {
   if (back != nullptr) back->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+
+// What a screen reader sees of an option button: a radio button, checked or not. Qt's own
+// interface calls a radio button that is not auto-exclusive a check box, and the array's buttons
+// cannot be, since the array may have none selected.
+class OptionButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit OptionButtonAccessible(QWidget* widget)
+      : QAccessibleWidget(widget, QAccessible::RadioButton) {}
+
+  QString text(QAccessible::Text t) const override {
+    QString said = QAccessibleWidget::text(t);
+    if (t == QAccessible::Name && said.isEmpty()) said = button()->text().remove(QLatin1Char('&'));
+    return said;
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.checkable = true;
+    s.checked = button()->isChecked();
+    return s;
+  }
+  QStringList actionNames() const override {
+    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& action) override {
+    if (action == pressAction() && button()->isEnabled()) {
+      button()->click();
+      return;
+    }
+    QAccessibleWidget::doAction(action);
+  }
+
+ private:
+  QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+QAccessibleInterface* optionButtonInterface(const QString& key, QObject* object) {
+  if (key == QLatin1String(OptionButton::staticMetaObject.className()) &&
+      qobject_cast<OptionButton*>(object) != nullptr) {
+    return new OptionButtonAccessible(static_cast<QWidget*>(object));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {
   setAutoExclusive(false);
+  static const bool installed = [] {
+    QAccessible::installFactory(optionButtonInterface);
+    return true;
+  }();
+  Q_UNUSED(installed);
 }
 
 void OptionButton::nextCheckState() {

@@ -1,4 +1,5 @@
 // A command button whose caption wraps onto several lines when it is wider than the button.
+// Enter presses it as Space does: outside a dialog a push button would take only Space.
 #pragma once
 
 #include <QPushButton>
@@ -12,6 +13,7 @@ class WrapButton : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace tolvane::ui

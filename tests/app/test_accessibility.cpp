@@ -15,6 +15,7 @@
 #include "record/layout.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
+#include "ui/controls.h"
 #include "ui/dir_list.h"
 
 using tolvane::test::Fixture;
@@ -205,6 +206,216 @@ class AccessibilityTest : public QObject {
     QCOMPARE(focusName(), QStringLiteral("G1"));
     QCOMPARE(c.G1->row(), row);
     QCOMPARE(f.cell(row), finish == Qt::Key_Escape ? before : QStringLiteral("42"));
+  }
+
+  // Enter (or the keypad's) presses the button that has the focus, as Space does.
+  void enterPressesTheFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Save Script") << "Command2" << int(Qt::Key_Return);
+    QTest::newRow("Cancel") << "Command5" << int(Qt::Key_Enter);
+    QTest::newRow("Move to the top of the damage byte section")
+        << "Command1" << int(Qt::Key_Return);
+    QTest::newRow("Save planes.dat") << "Command3" << int(Qt::Key_Enter);
+  }
+  void enterPressesTheFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    c.G1->setRow(150);
+    f.typeInto("Text8", "1950");
+    if (button == "Command5") openScriptMaker(c);
+    QVERIFY(tabTo(button));
+    const Qt::KeyboardModifiers keypad = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), keypad);
+    QCOMPARE(c.Frame3->isVisible(), button == "Command2");
+    QCOMPARE(c.G1->row(), button == "Command1" ? 73 : 150);
+    QCOMPARE(f.fileByte(kSlot, 9) == (1950 & 0xff), button == "Command3");
+    QCOMPARE(f.prompter.errors, QStringList());
+  }
+
+  // A save reloads the record and hides the gun group's frames: a focus in them lands on the
+  // group chooser, on screen, never on a hidden control.
+  void saveFromTheGunPanelKeepsTheFocusOnScreen_data() {
+    QTest::addColumn<QString>("from");
+    QTest::newRow("number of guns") << "Text1";
+    QTest::newRow("damage") << "Gundamage";
+    QTest::newRow("sound") << "Option3(0)";
+    QTest::newRow("gun group count") << "Text6";
+  }
+  void saveFromTheGunPanelKeepsTheFocusOnScreen() {
+    QFETCH(QString, from);
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    f.typeInto("Text8", "1950");
+    QTest::mouseClick(c.Option4->button(1), Qt::LeftButton);
+    QTest::mouseClick(c.Option3->button(0), Qt::LeftButton);
+    QVERIFY(tabTo(from));
+    press(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.fileByte(kSlot, 9), 1950 & 0xff);
+    QVERIFY(!c.FGG->isVisible());
+    QVERIFY2(QApplication::focusWidget()->isVisible(), qPrintable(focusName()));
+    QCOMPARE(focusName(), QStringLiteral("Option4(1)"));
+  }
+
+  // The grid says in words what its colours show: each cell joins its row's label, its column
+  // and its text, a refused value says so, and the columns have names.
+  void gridCellsSayWhatTheColoursShow() {
+    Fixture f;
+    f.pick(kSlot);
+    const auto& c = f.window->controls();
+    f.typeInGrid(76, "300");
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(c.G1);
+    QVERIFY(grid && grid->tableInterface());
+    auto cellText = [&](int row, int column) {
+      QAccessibleInterface* cell = grid->tableInterface()->cellAt(row, column);
+      return cell ? cell->text(QAccessible::Name) : QStringLiteral("(no cell)");
+    };
+    const QString label = f.cell(76, record::kLabelColumn).trimmed();
+    QCOMPARE(cellText(76, record::kValueColumn), label + ", value 300, refused");
+    QCOMPARE(cellText(76, record::kLoadedColumn), label + ", loaded value " + f.cell(76, 1));
+    QCOMPARE(cellText(77, record::kValueColumn),
+             f.cell(77, record::kLabelColumn).trimmed() + ", value " + f.cell(77));
+    QCOMPARE(cellText(76, record::kLabelColumn), "Byte 76, label " + label);
+
+    QStringList headers;
+    for (int column = 0; column < record::kGridColumns; ++column) {
+      QAccessibleInterface* cell = grid->tableInterface()->cellAt(76, column);
+      QVERIFY(cell && cell->tableCellInterface());
+      const auto header = cell->tableCellInterface()->columnHeaderCells();
+      headers << (header.isEmpty() ? QString() : header.first()->text(QAccessible::Name));
+    }
+    QCOMPARE(headers, QStringList({"file position", "loaded value", "value", "label", "byte"}));
+  }
+
+  // A box's red mark or blue note is also its own accessible description, which Qt announces
+  // as it changes (the tooltip alone is read only when asked for), and goes with the mark.
+  void marksAreDescribed_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("fixed");
+    QTest::newRow("year refused") << "Text8"
+                                  << "70000"
+                                  << "65535"
+                                  << "1950";
+    QTest::newRow("speed rounded") << "Text3(1)"
+                                   << "231.5"
+                                   << "Saved as 232"
+                                   << "231";
+    QTest::newRow("not a number") << "Text3(3)"
+                                  << "19x4"
+                                  << "\"19x4\" is not a number"
+                                  << "194";
+    QTest::newRow("code refused") << "Text5"
+                                  << "ab"
+                                  << "four"
+                                  << "abcd";
+  }
+  void marksAreDescribed() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, said);
+    QFETCH(QString, fixed);
+    ActiveFixture f;
+    auto* edit = f.find<QLineEdit>(box);
+    f.typeInto(box, typed);
+    QVERIFY2(edit->accessibleDescription().contains(said),
+             qPrintable(edit->accessibleDescription()));
+    QCOMPARE(accessibleText(edit, QAccessible::Description), edit->accessibleDescription());
+    f.typeInto(box, fixed);
+    QCOMPARE(edit->accessibleDescription(), QString());
+    QCOMPARE(accessibleText(edit, QAccessible::Description), QString());
+  }
+
+  // After the message that refuses a save, the focus is where the value is corrected: its
+  // box, or the grid on its row when it is typed in the grid or its box shows another group.
+  void refusalTakesTheFocusToTheValue_data() {
+    QTest::addColumn<QString>("box");  // where it is typed; "G1" for the byte box
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("row");  // the grid's current row afterwards, or 0
+    QTest::newRow("year") << "Text8"
+                          << "70000"
+                          << "Text8" << 0;
+    QTest::newRow("collision radius") << "Text3(14)"
+                                      << "-3"
+                                      << "Text3(14)" << 0;
+    QTest::newRow("code") << "Text5"
+                          << "ab"
+                          << "Text5" << 0;
+    QTest::newRow("damage byte") << "G1"
+                                 << "300"
+                                 << "G1" << 76;
+    QTest::newRow("number of guns of another group") << "Text1"
+                                                     << "300"
+                                                     << "G1" << record::gunGroupFirstRow(1);
+  }
+  void refusalTakesTheFocusToTheValue() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, focus);
+    QFETCH(int, row);
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    if (box == "G1") {
+      f.typeInGrid(76, typed);
+    } else if (box == "Text1") {
+      QTest::mouseClick(c.Option4->button(1), Qt::LeftButton);
+      f.typeInto(box, typed);
+      QTest::mouseClick(c.Option4->button(2), Qt::LeftButton);
+    } else {
+      f.typeInto(box, typed);
+    }
+    c.List1->setFocus();
+    press(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.prompter.errors.size(), 1);
+    QCOMPARE(focusName(), focus);
+    if (row != 0) QCOMPARE(c.G1->row(), row);
+  }
+
+  // The option buttons are radio buttons to a screen reader, checked as they show; the window
+  // is a frame.
+  void optionButtonsAreRadioButtons() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    QTest::mouseClick(c.Option4->button(2), Qt::LeftButton);
+    QTest::mouseClick(c.Option1->button(3), Qt::LeftButton);
+    int checked = 0;
+    for (const ui::OptionArray* array : {c.Option4, c.Option1, c.Option2, c.Option3}) {
+      for (int i : array->indexes()) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(array->button(i));
+        QVERIFY(iface);
+        const QString what = array->button(i)->objectName();
+        QVERIFY2(iface->role() == QAccessible::RadioButton, qPrintable(what));
+        QVERIFY2(iface->state().checkable, qPrintable(what));
+        QVERIFY2(bool(iface->state().checked) == array->button(i)->isChecked(), qPrintable(what));
+        checked += iface->state().checked ? 1 : 0;
+        QCOMPARE(iface->text(QAccessible::Name), array->button(i)->accessibleName());
+      }
+    }
+    QVERIFY(checked >= 2);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(f.window.get());
+    QVERIFY(window);
+    QCOMPARE(window->role(), QAccessible::Window);
+  }
+
+  // A save is said in words on the window, and the next edit takes the words back.
+  void saveIsSaidInWords() {
+    ActiveFixture f;
+    QWidget* window = f.window.get();
+    f.typeInto("Text8", "1950");
+    press(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.fileByte(kSlot, 9), 1950 & 0xff);
+    const QString name = QString::fromLatin1(record::slotNames()[kSlot]);
+    QCOMPARE(accessibleText(window, QAccessible::Description), name + " saved to planes.dat.");
+    f.typeInto("Text8", "1951");
+    QCOMPARE(accessibleText(window, QAccessible::Description), QString());
+    f.typeInto("Text8", "1950");
+    press(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(accessibleText(window, QAccessible::Description),
+             "Nothing to save: planes.dat holds the values of " + name + ".");
   }
 };
 

@@ -341,6 +341,34 @@ class GameFolderTest : public QObject {
     QDir::setCurrent(game.path());
   }
 
+  // The window starts active with the focus on the list of aircraft, where the work begins,
+  // also once the folder chooser offered at start has gone, whatever its answer.
+  void focusStartsOnTheAircraftList_data() {
+    QTest::addColumn<bool>("chooser");
+    QTest::addColumn<QString>("answer");  // "game" or "" (Cancel)
+    QTest::newRow("planes.dat at hand") << false << QString();
+    QTest::newRow("the game folder chosen") << true << "game";
+    QTest::newRow("the chooser cancelled") << true << QString();
+  }
+  void focusStartsOnTheAircraftList() {
+    QFETCH(bool, chooser);
+    QFETCH(QString, answer);
+    test::DataFolder game;
+    QTemporaryDir home;
+    test::RecordingPrompter prompter;
+    app::MainWindow window(pathOf(chooser ? home.path() : game.path()));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    if (chooser) {
+      ChooserAnswers answers({answer == "game" ? game.path() : QString()});
+      app::beginWork(window, true, {});
+      QCOMPARE(answers.titles.size(), 1);
+    }
+    QTRY_VERIFY(window.isActiveWindow());
+    QTRY_COMPARE(QApplication::focusWidget(), window.controls().List1);
+    QDir::setCurrent(game.path());
+  }
+
   // A script opened with no planes.dat at hand: the chooser comes first, alone; the game
   // folder chosen, the script's preview follows. A cancelled chooser says the script was not
   // applied and names it.

@@ -275,7 +275,11 @@ class KeyboardTest : public QObject {
     QTest::newRow("code") << "Text5"
                           << "Code";
     QTest::newRow("number of guns") << "Text1"
-                                    << "Number";
+                                    << "Number of guns";
+    QTest::newRow("no gun position") << "Option1(0)"
+                                     << "None, no gun position";
+    QTest::newRow("no gun type") << "Option2(0)"
+                                 << "None, no gun type";
     QTest::newRow("ammunition") << "Text2"
                                 << "Ammo Count";
     QTest::newRow("flag") << "Check1(1)"
