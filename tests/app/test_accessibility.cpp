@@ -279,12 +279,14 @@ class AccessibilityTest : public QObject {
              f.cell(77, record::kLabelColumn).trimmed() + ", value " + f.cell(77));
     QCOMPARE(cellText(76, record::kLabelColumn), "Byte 76, label " + label);
 
+    // The column headers as a screen reader walks the table's children. (A cell's
+    // columnHeaderCells() would also do, but Qt 6.4 hands out a new interface per call that
+    // nobody owns, and the sanitizer pass counts it as a leak.)
     QStringList headers;
-    for (int column = 0; column < record::kGridColumns; ++column) {
-      QAccessibleInterface* cell = grid->tableInterface()->cellAt(76, column);
-      QVERIFY(cell && cell->tableCellInterface());
-      const auto header = cell->tableCellInterface()->columnHeaderCells();
-      headers << (header.isEmpty() ? QString() : header.first()->text(QAccessible::Name));
+    for (int i = 0; i < grid->childCount(); ++i) {
+      QAccessibleInterface* child = grid->child(i);
+      if (child && child->role() == QAccessible::ColumnHeader)
+        headers << child->text(QAccessible::Name);
     }
     QCOMPARE(headers, QStringList({"file position", "loaded value", "value", "label", "byte"}));
   }
