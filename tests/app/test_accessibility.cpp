@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "record/fields.h"
 #include "record/layout.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
@@ -329,6 +330,27 @@ class AccessibilityTest : public QObject {
     f.typeInto(box, fixed);
     QCOMPARE(edit->accessibleDescription(), QString());
     QCOMPARE(accessibleText(edit, QAccessible::Description), QString());
+  }
+
+  // The flag frames show their byte's value as their title; their names carry it, and follow
+  // it as it changes (Qt announces a group box's new title as a change of its name).
+  void flagFramesSayTheirByte() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    for (int n = 0; n < 4; ++n) {
+      QGroupBox* frame = c.F[std::size_t(n)];
+      QVERIFY(!frame->title().isEmpty());
+      QCOMPARE(accessibleText(frame, QAccessible::Name),
+               QStringLiteral("Flags %1, value %2").arg(n + 1).arg(frame->title()));
+      QCOMPARE(QAccessible::queryAccessibleInterface(frame)->role(), QAccessible::Grouping);
+    }
+    const QString before = c.F[0]->title();
+    QVERIFY(tabTo("Check1(2)"));
+    press(Qt::Key_Space);
+    const QString after = f.cell(record::fieldOfBox("Check1")->firstRow);
+    QVERIFY(after != before);
+    QCOMPARE(c.F[0]->title(), after);
+    QCOMPARE(accessibleText(c.F[0], QAccessible::Name), "Flags 1, value " + after);
   }
 
   // After the message that refuses a save, the focus is where the value is corrected: its
