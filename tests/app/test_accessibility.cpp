@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -292,44 +293,96 @@ class AccessibilityTest : public QObject {
     QCOMPARE(headers, QStringList({"file position", "loaded value", "value", "label", "byte"}));
   }
 
-  // A box's red mark or blue note is also its own accessible description, which Qt announces
-  // as it changes (the tooltip alone is read only when asked for), and goes with the mark.
+  // A box's description is what the window shows beside it and on it: the figure in other
+  // units from its caption, then its red mark or blue note. Qt announces a description as it
+  // changes (the tooltip alone is read only when asked for). The mark goes, the caption stays.
   void marksAreDescribed_data() {
     QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("caption");  // the label beside the box, or ""
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("said");  // the mark's words, after the caption
     QTest::addColumn<QString>("fixed");
     QTest::newRow("year refused") << "Text8"
+                                  << ""
                                   << "70000"
-                                  << "65535"
+                                  << "Refused: The year is stored in two bytes"
                                   << "1950";
     QTest::newRow("speed rounded") << "Text3(1)"
+                                   << "Label10(1)"
                                    << "231.5"
                                    << "Saved as 232"
                                    << "231";
-    QTest::newRow("not a number") << "Text3(3)"
-                                  << "19x4"
-                                  << "\"19x4\" is not a number"
-                                  << "194";
+    QTest::newRow("speed not a number") << "Text3(3)"
+                                        << "Label10(3)"
+                                        << "19x4"
+                                        << "Refused: \"19x4\" is not a number"
+                                        << "194";
+    QTest::newRow("weight refused") << "Text3(4)"
+                                    << "Label10(4)"
+                                    << "-3"
+                                    << "Refused: This figure is stored in four bytes"
+                                    << "3000";
+    QTest::newRow("view distance in feet rounded") << "Text3(9)"
+                                                   << "Label9(9)"
+                                                   << "1000.25"
+                                                   << "Saved as 1000"
+                                                   << "1000";
+    QTest::newRow("range refused") << "Text3(7)"
+                                   << "Label9(7)"
+                                   << "5000000000"
+                                   << "Refused: This figure is stored in four bytes"
+                                   << "500";
+    QTest::newRow("fuel burn rate, no caption") << "Text3(5)"
+                                                << ""
+                                                << "-1"
+                                                << "Refused: This figure is stored in four bytes"
+                                                << "10";
     QTest::newRow("code refused") << "Text5"
+                                  << ""
                                   << "ab"
-                                  << "four"
+                                  << "Refused: A code has exactly four characters"
                                   << "abcd";
   }
   void marksAreDescribed() {
     QFETCH(QString, box);
+    QFETCH(QString, caption);
     QFETCH(QString, typed);
     QFETCH(QString, said);
     QFETCH(QString, fixed);
     ActiveFixture f;
     auto* edit = f.find<QLineEdit>(box);
+    QLabel* label = caption.isEmpty() ? nullptr : f.find<QLabel>(caption);
+    QVERIFY(caption.isEmpty() || label);
+    auto shownBeside = [label] { return label ? label->text().trimmed() : QString(); };
     f.typeInto(box, typed);
-    QVERIFY2(edit->accessibleDescription().contains(said),
-             qPrintable(edit->accessibleDescription()));
-    QCOMPARE(accessibleText(edit, QAccessible::Description), edit->accessibleDescription());
+    const QString marked = accessibleText(edit, QAccessible::Description);
+    QCOMPARE(marked, edit->accessibleDescription());
+    if (label) {
+      QVERIFY(!shownBeside().isEmpty());
+      QVERIFY2(marked.startsWith(shownBeside() + ". " + said), qPrintable(marked));
+    } else {
+      QVERIFY2(marked.startsWith(said), qPrintable(marked));
+    }
     f.typeInto(box, fixed);
-    QCOMPARE(edit->accessibleDescription(), QString());
-    QCOMPARE(accessibleText(edit, QAccessible::Description), QString());
+    QCOMPARE(accessibleText(edit, QAccessible::Description), shownBeside());
+  }
+
+  // The caption beside a figure follows the box as it is typed in, and so does the box's
+  // description; a load sets both. The external default's caption is not shown (the code
+  // sits in its place), and the fuel burn rate has none: their descriptions are empty.
+  void unitCaptionsAreTheDescriptionsOfTheirBoxes() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    for (int i : {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 12, 14}) {
+      const QString caption =
+          (i >= 7 ? c.Label9[std::size_t(i)] : c.Label10[std::size_t(i)])->text().trimmed();
+      QVERIFY2(!caption.isEmpty(), qPrintable(c.Text3[std::size_t(i)]->objectName()));
+      QCOMPARE(accessibleText(c.Text3[std::size_t(i)], QAccessible::Description), caption);
+    }
+    QCOMPARE(accessibleText(c.Text3[5], QAccessible::Description), QString());
+    QCOMPARE(accessibleText(c.Text3[13], QAccessible::Description), QString());
+    f.typeInto("Text3(3)", "36000");
+    QCOMPARE(accessibleText(c.Text3[3], QAccessible::Description), QStringLiteral("579.34 kph"));
   }
 
   // The flag frames show their byte's value as their title; their names carry it, and follow
