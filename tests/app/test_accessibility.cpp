@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,13 @@ bool tabTo(const QString& name, bool back = false) {
 QString accessibleText(QWidget* widget, QAccessible::Text which) {
   QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
   return iface ? iface->text(which) : QStringLiteral("(no interface)");
+}
+
+// Every interface a screen reader reaches walking down from an interface.
+void walk(QAccessibleInterface* iface, QList<QAccessibleInterface*>& seen) {
+  if (iface == nullptr || seen.contains(iface)) return;
+  seen << iface;
+  for (int i = 0; i < iface->childCount(); ++i) walk(iface->child(i), seen);
 }
 
 // Opens the Script Maker from "Save Script" by the keyboard.
@@ -404,6 +412,43 @@ class AccessibilityTest : public QObject {
     QVERIFY(after != before);
     QCOMPARE(c.F[0]->title(), after);
     QCOMPARE(accessibleText(c.F[0], QAccessible::Name), "Flags 1, value " + after);
+  }
+
+  // The fixed columns are a second view of the grid's own cells: a screen reader walking the
+  // window meets the grid alone, the view's own interface is an empty, invisible pane, and
+  // Tab never lands in it. (Headless, Qt raises no accessibility events to watch.)
+  void fixedColumnsStayOutOfTheTree() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    auto* fixed = c.G1->findChild<QTableView*>("G1FixedColumns");
+    QVERIFY(fixed);
+    QCOMPARE(fixed->focusPolicy(), Qt::NoFocus);
+    auto inFixed = [fixed](QObject* object) {
+      auto* widget = qobject_cast<QWidget*>(object);
+      return widget != nullptr && (widget == fixed || fixed->isAncestorOf(widget));
+    };
+
+    QList<QAccessibleInterface*> seen;
+    walk(QAccessible::queryAccessibleInterface(f.window.get()), seen);
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(c.G1);
+    QVERIFY(seen.contains(grid));
+    int cells = 0;
+    for (QAccessibleInterface* iface : seen) {
+      QVERIFY2(!inFixed(iface->object()), qPrintable(iface->text(QAccessible::Name)));
+      cells += iface->role() == QAccessible::Cell ? 1 : 0;
+    }
+    QVERIFY(cells >= record::kRecordBytes * record::kGridColumns);
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(fixed);
+    QVERIFY(view);
+    QCOMPARE(view->childCount(), 0);
+    QVERIFY(view->state().invisible);
+
+    // Round the window by Tab: the focus never lands in the fixed columns.
+    QVERIFY(tabTo("G1"));
+    for (int n = 0; n < 80; ++n) {
+      press(Qt::Key_Tab);
+      QVERIFY2(!inFixed(QApplication::focusWidget()), qPrintable(focusName()));
+    }
   }
 
   // After the message that refuses a save, the focus is where the value is corrected: its
