@@ -451,6 +451,65 @@ class AccessibilityTest : public QObject {
     }
   }
 
+  // While the Script Maker covers the record's values, Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z change
+  // none of them from any of its controls (its text boxes undo their own typing); once it is
+  // closed the keys work again.
+  void historyKeysLeaveCoveredValuesAlone_data() {
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    const int ctrl = int(Qt::ControlModifier);
+    const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Z in the name box") << "Text9" << int(Qt::Key_Z) << ctrl;
+    QTest::newRow("Ctrl+Z in the slot list") << "List2" << int(Qt::Key_Z) << ctrl;
+    QTest::newRow("Ctrl+Y in the folder list") << "Dir1" << int(Qt::Key_Y) << ctrl;
+    QTest::newRow("Ctrl+Shift+Z on Cancel") << "Command5" << int(Qt::Key_Z) << ctrlShift;
+    QTest::newRow("Ctrl+Y in the description") << "Text10" << int(Qt::Key_Y) << ctrl;
+    QTest::newRow("Ctrl+Z in the folder box") << "Text12" << int(Qt::Key_Z) << ctrl;
+  }
+  void historyKeysLeaveCoveredValuesAlone() {
+    QFETCH(QString, in);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    const int year = record::fieldOfBox("Text8")->firstRow;
+    const int crew = record::fieldOfBox("Text7")->firstRow;
+    f.typeInto("Text8", "1950");
+    f.typeInto("Text7", "7");
+    press(Qt::Key_Z, Qt::ControlModifier);  // the crew back: there is a step to redo
+    QCOMPARE(f.cell(year), QStringLiteral("158"));
+    QVERIFY(f.cell(crew) != QStringLiteral("7"));
+    auto cells = [&f] {
+      QStringList all;
+      for (int row = 1; row <= record::kRecordBytes; ++row) all << f.cell(row);
+      return all;
+    };
+    const QStringList before = cells();
+    const QString shownYear = c.Text8->text();
+
+    openScriptMaker(c);
+    QVERIFY(tabTo(in));
+    if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+      QTest::keyClicks(box, "x");
+    }
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key),
+                    Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(cells(), before);
+    QCOMPARE(c.Text8->text(), shownYear);
+    QVERIFY(c.Frame3->isVisible());
+
+    press(Qt::Key_Escape);
+    QCOMPARE(focusName(), QStringLiteral("Command2"));
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key),
+                    Qt::KeyboardModifiers(modifiers));
+    if (key == Qt::Key_Z && modifiers == int(Qt::ControlModifier)) {
+      QVERIFY(f.cell(year) != QStringLiteral("158"));  // the year undone
+    } else {
+      QCOMPARE(f.cell(crew), QStringLiteral("7"));  // the crew redone
+    }
+  }
+
   // After the message that refuses a save, the focus is where the value is corrected: its
   // box, or the grid on its row when it is typed in the grid or its box shows another group.
   void refusalTakesTheFocusToTheValue_data() {
