@@ -246,6 +246,9 @@ void MainWindow::createHistoryActions() {
   // values and keep their own.
   for (QLineEdit* box : findChildren<QLineEdit*>()) box->installEventFilter(this);
   controls_.Text10->installEventFilter(this);
+  // The Script Maker's panel covers the record's values while it is open: the history keys
+  // follow it (see enableHistoryKeys).
+  controls_.Frame3->installEventFilter(this);
   // A multi-line box takes drops on its viewport, where the window looks for dropped files.
   for (QPlainTextEdit* box : findChildren<QPlainTextEdit*>()) {
     box->viewport()->installEventFilter(this);
@@ -501,6 +504,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (watched == controls_.Frame3 &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    enableHistoryKeys();
+  }
   const bool recordBox =
       watched->isWidgetType() && !controls_.Frame3->isAncestorOf(static_cast<QWidget*>(watched));
   if (recordBox &&
@@ -519,9 +526,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+void MainWindow::enableHistoryKeys() {
+  const bool covered = !controls_.Frame3->isHidden();
+  undoAction_->setEnabled(!covered);
+  redoAction_->setEnabled(!covered);
+}
+
 void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
-  undoAction_->setEnabled(session_->canUndo());
-  redoAction_->setEnabled(session_->canRedo());
+  const bool covered = !controls_.Frame3->isHidden();
+  undoAction_->setEnabled(session_->canUndo() && !covered);
+  redoAction_->setEnabled(session_->canRedo() && !covered);
   revertAction_->setEnabled(session_->openSlot() >= 0);
   QMenu menu(this);
   menu.setObjectName("HistoryMenu");
@@ -534,7 +548,8 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   menu.addAction(chooseFolderAction_);
   menu.exec(globalPosition);
   // The shortcuts work whenever there is something to do; the menu alone shows the state.
-  for (QAction* action : {undoAction_, redoAction_, revertAction_}) action->setEnabled(true);
+  revertAction_->setEnabled(true);
+  enableHistoryKeys();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -101,6 +101,9 @@ class MainWindow : public QWidget {
   QStringList scriptChanges(const record::RecordBytes& script) const;
   QString flagChangeText(const record::Field& field, const record::RecordBytes& before,
                          const record::RecordBytes& after) const;
+  // Undo and redo (their keys and menu entries) work while the Script Maker is closed. Open,
+  // it covers the values they would change; its own text boxes keep their own undo.
+  void enableHistoryKeys();
   // The history's menu at a point of the screen, its entries greyed when they cannot run.
   void showHistoryMenu(const QPoint& globalPosition);
   QAction* undoAction_ = nullptr;

@@ -144,18 +144,27 @@ void nameControls(const editors::WindowControls& c) {
   name(c.Text12, "Save in folder");
 }
 
-// Tab goes through the window as it reads: list, grid and byte editor, flags, year and crew,
-// the performance figures column by column, the code, the gun-group panel, then the buttons.
-// The Script Maker's controls follow its button. Hidden controls are passed over.
+// Tab goes through the window as it reads from the top left: the buttons of the left column
+// and the byte box under them, the grid, the flag frames with year and crew, the performance
+// figures row by row (the code sits at the end of the first), the aircraft list, then the gun
+// group's frames. The Script Maker's controls follow its button; while it is shown it keeps
+// them to itself. Hidden and disabled controls are passed over.
 void orderTabs(const editors::WindowControls& c) {
-  std::vector<QWidget*> order = {c.List1, c.G1, c.Text4};
+  std::vector<QWidget*> order = {c.Command3, c.Command2, c.Text9,  c.List2,    c.Text11,
+                                 c.Text10,   c.Dir1,     c.Text12, c.Command4, c.Command5,
+                                 c.Command1, c.Text4,    c.G1};
   for (const auto* boxes : {&c.Check1, &c.Check2, &c.Check3}) {
     order.insert(order.end(), boxes->begin(), boxes->end());
   }
   order.insert(order.end(), c.Check4.begin(), c.Check4.end());
   order.insert(order.end(), {c.Text8, c.Text7});
-  for (int i : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 7, 6, 5}) order.push_back(c.Text3[i]);
+  // Left, middle and right column of each row; the code ends the first row.
+  for (int i : {0, 8, 13}) order.push_back(c.Text3[static_cast<std::size_t>(i)]);
   order.push_back(c.Text5);
+  for (int i : {1, 9, 14, 2, 10, 7, 3, 11, 6, 4, 12, 5}) {
+    order.push_back(c.Text3[static_cast<std::size_t>(i)]);
+  }
+  order.push_back(c.List1);
   auto options = [&order](const ui::OptionArray* array) {
     for (int i : array->indexes()) order.push_back(array->button(i));
   };
@@ -166,8 +175,6 @@ void orderTabs(const editors::WindowControls& c) {
   options(c.Option2);
   order.push_back(c.Gundamage);
   options(c.Option3);
-  order.insert(order.end(), {c.Command3, c.Command2, c.Text9, c.List2, c.Text11, c.Text10, c.Dir1,
-                             c.Text12, c.Command4, c.Command5, c.Command1});
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

@@ -63,7 +63,7 @@ void IdentityEditor::markCode() {
     QPalette palette = c_.Text5->palette();
     palette.setColor(QPalette::Text, Qt::red);
     c_.Text5->setPalette(palette);
-    setMarkText(c_.Text5, reason);
+    setRefusalText(c_.Text5, reason);
   } else if (!c_.Text5->toolTip().isEmpty()) {
     c_.Text5->setPalette(QPalette());
     setMarkText(c_.Text5, QString());

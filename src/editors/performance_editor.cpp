@@ -62,6 +62,19 @@ void showLoadCaptions(const WindowControls& c) {
 PerformanceEditor::PerformanceEditor(const WindowControls& controls, WindowState& state)
     : c_(controls), state_(state) {
   for (int i = 0; i < 15; ++i) fields_[static_cast<std::size_t>(i)] = fieldOfControl(c_.Text3[i]);
+  // The caption beside a figure is also its box's description, so that a screen reader in the
+  // box hears the figure in the other units as well. (The external default's caption is not
+  // shown: the code sits in its place.)
+  for (int i = 0; i < 15; ++i) {
+    const record::Unit unit = fields_[static_cast<std::size_t>(i)]->unit;
+    if (unit == record::Unit::None) continue;
+    ui::CaptionLabel* label = captionOf(c_, i, unit);
+    if (label->isHidden()) continue;
+    QLineEdit* box = c_.Text3[static_cast<std::size_t>(i)];
+    setCaptionText(box, label->caption());
+    connect(label, &ui::CaptionLabel::captionChanged, box,
+            [box](const QString& caption) { setCaptionText(box, caption); });
+  }
   for (int i = 0; i < 15; ++i) {
     connect(c_.Text3[i], &QLineEdit::textChanged, this, [this, i] { textChanged(i); });
     // Enter writes the field again (the caption stays); the key still reaches the box.

@@ -20,11 +20,46 @@ inline QColor noteColour() {
   return QColor(0, 70, 170);
 }
 
-// Sets a box's mark text: its tooltip, and its accessible description, so that a screen
-// reader says (and announces as it changes) what the colour shows.
+namespace mark_detail {
+
+// What a box's description is made of, kept on the box: the caption beside it and its mark.
+inline constexpr char kCaption[] = "tolvaneCaption";
+inline constexpr char kMark[] = "tolvaneMark";
+
+// A box's accessible description says what the window shows beside it and on it: its caption
+// (the value in other units, "579.34 kph"), then its mark ("Refused: ..."). A screen reader
+// announces it as it changes.
+inline void describe(QLineEdit* box) {
+  const QString caption = box->property(kCaption).toString().trimmed();
+  const QString mark = box->property(kMark).toString();
+  QString said = caption;
+  if (!mark.isEmpty()) said = caption.isEmpty() ? mark : caption + QStringLiteral(". ") + mark;
+  if (box->accessibleDescription() != said) box->setAccessibleDescription(said);
+}
+
+}  // namespace mark_detail
+
+// Sets a box's mark text: its tooltip, and its accessible description after the caption, so
+// that a screen reader says (and announces as it changes) what the colour shows.
 inline void setMarkText(QLineEdit* box, const QString& text) {
   box->setToolTip(text);
-  if (box->accessibleDescription() != text) box->setAccessibleDescription(text);
+  box->setProperty(mark_detail::kMark, text);
+  mark_detail::describe(box);
+}
+
+// Marks a box's value as refused by the save, with the reason. Qt has no state for a refused
+// value, so the description says it in words.
+inline void setRefusalText(QLineEdit* box, const QString& reason) {
+  box->setToolTip(reason);
+  box->setProperty(mark_detail::kMark, QStringLiteral("Refused: ") + reason);
+  mark_detail::describe(box);
+}
+
+// Sets the caption that a box's description starts with: the text of the label beside it
+// that shows the box's value in other units.
+inline void setCaptionText(QLineEdit* box, const QString& caption) {
+  box->setProperty(mark_detail::kCaption, caption);
+  mark_detail::describe(box);
 }
 
 // refused: whether a cell written from this box holds text that saving refuses.
@@ -35,7 +70,7 @@ inline void markValue(QLineEdit* box, double value, double high, bool refused,
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, Qt::red);
     box->setPalette(palette);
-    setMarkText(box, need);
+    setRefusalText(box, need);
     return;
   }
   if (std::floor(value) != value) {
@@ -70,7 +105,7 @@ inline void markTypedNumber(QLineEdit* box, double high, bool refused, const QSt
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, Qt::red);
     box->setPalette(palette);
-    setMarkText(box, QStringLiteral("\"%1\" is not a number. ").arg(text.trimmed()) + need);
+    setRefusalText(box, QStringLiteral("\"%1\" is not a number. ").arg(text.trimmed()) + need);
     return;
   }
   if (blankBox(text)) {

@@ -1,6 +1,7 @@
 #include "ui/byte_grid.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QBrush>
 #include <QColor>
@@ -112,13 +113,31 @@ bool redrawBlock(QTableView& view, const QModelIndex& topLeft, const QModelIndex
   return true;
 }
 
+QAccessibleInterface* fixedColumnsInterface(const QString& key, QObject* object);
+
 // The view of the fixed columns laid over the grid. It never takes the focus (the grid keeps
-// it), and passes the same mouse buttons as the grid.
+// it), and passes the same mouse buttons as the grid. A screen reader meets the grid alone:
+// the cells shown here are the grid's own, which the grid's table already gives with the
+// current cell and the selection the two views share, so this view says nothing of them.
 class FixedColumnsView : public QTableView {
  public:
-  explicit FixedColumnsView(QWidget* grid) : QTableView(grid), grid_(grid) {}
+  explicit FixedColumnsView(QWidget* grid) : QTableView(grid), grid_(grid) {
+    static const bool installed = [] {
+      QAccessible::installFactory(fixedColumnsInterface);
+      return true;
+    }();
+    Q_UNUSED(installed);
+  }
 
  protected:
+  // QTableView's own reactions only add the screen reader's events to these.
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+    QAbstractItemView::currentChanged(current, previous);
+  }
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
+    QAbstractItemView::selectionChanged(selected, deselected);
+  }
+
   bool viewportEvent(QEvent* event) override {
     if (otherButton(event)) {
       event->ignore();
@@ -138,6 +157,34 @@ class FixedColumnsView : public QTableView {
  private:
   QWidget* grid_;
 };
+
+// What the accessibility layer gets for the fixed columns: an empty pane with no children,
+// marked invisible, which the grid's table never lists among its own. Without it the view
+// would be a second table of the same cells, with interfaces made for each of them.
+class FixedColumnsAccessible : public QAccessibleWidget {
+ public:
+  explicit FixedColumnsAccessible(QWidget* view) : QAccessibleWidget(view, QAccessible::NoRole) {}
+  int childCount() const override { return 0; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QAccessibleInterface* focusChild() const override { return nullptr; }
+  QString text(QAccessible::Text) const override { return QString(); }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    s.invisible = true;
+    return s;
+  }
+};
+
+QAccessibleInterface* fixedColumnsInterface(const QString& key, QObject* object) {
+  // The view has no meta-object of its own: it is asked for under QTableView's name.
+  if (key == QLatin1String(QTableView::staticMetaObject.className()) &&
+      dynamic_cast<FixedColumnsView*>(object) != nullptr) {
+    return new FixedColumnsAccessible(static_cast<QWidget*>(object));
+  }
+  return nullptr;
+}
 
 // A cell's text read as saving reads a byte: 0..255, or -1 when saving refuses it. Plain
 // decimals of up to three digits, which every load writes, are read here; any other text goes

@@ -187,7 +187,40 @@ QAccessibleInterface* optionButtonInterface(const QString& key, QObject* object)
   return nullptr;
 }
 
+// What a screen reader sees of a flag frame: a group named with the value its title shows.
+// The title is the value alone ("137"), which said by itself would not tell what it is.
+class TitleFrameAccessible : public QAccessibleWidget {
+ public:
+  explicit TitleFrameAccessible(QWidget* widget)
+      : QAccessibleWidget(widget, QAccessible::Grouping) {}
+
+  QString text(QAccessible::Text t) const override {
+    const QString said = QAccessibleWidget::text(t);
+    if (t != QAccessible::Name) return said;
+    const QString value = static_cast<const QGroupBox*>(widget())->title().trimmed();
+    if (value.isEmpty()) return said;
+    return said.isEmpty() ? QStringLiteral("Value %1").arg(value)
+                          : QStringLiteral("%1, value %2").arg(said, value);
+  }
+};
+
+QAccessibleInterface* titleFrameInterface(const QString& key, QObject* object) {
+  if (key == QLatin1String(TitleFrame::staticMetaObject.className()) &&
+      qobject_cast<TitleFrame*>(object) != nullptr) {
+    return new TitleFrameAccessible(static_cast<QWidget*>(object));
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+TitleFrame::TitleFrame(QWidget* parent) : QGroupBox(parent) {
+  static const bool installed = [] {
+    QAccessible::installFactory(titleFrameInterface);
+    return true;
+  }();
+  Q_UNUSED(installed);
+}
 
 OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {
   setAutoExclusive(false);

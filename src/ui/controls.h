@@ -47,10 +47,15 @@ class CaptionLabel : public QLabel {
 // shows that state; a box that does is left alone, so a fill redraws only the boxes it turns.
 void showCheckState(QCheckBox* box, Qt::CheckState state);
 
-// The frames of the flag bytes, whose titles show the bytes' values, are plain group boxes:
-// their titles are set and read with QGroupBox's own setTitle() and title(), so that whatever
-// holds them as QGroupBox (accessibility, styles, tests) reads the title shown.
-using TitleFrame = QGroupBox;
+// The frame of a flag byte, whose title shows the byte's value. The title is set and read with
+// QGroupBox's own setTitle() and title(), so that whatever holds the frame as QGroupBox (styles,
+// tests) reads the title shown. A screen reader hears the frame's name with the value its
+// title shows ("Flags 1, value 137"), and hears it again as the title changes.
+class TitleFrame : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit TitleFrame(QWidget* parent = nullptr);
+};
 
 // A group box laid over other controls of its window as a panel. While it is shown it keeps
 // the keyboard: Tab and Shift+Tab go round its own controls only, and the focus given to any

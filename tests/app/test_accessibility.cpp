@@ -5,13 +5,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "record/fields.h"
 #include "record/layout.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
@@ -62,6 +65,13 @@ bool tabTo(const QString& name, bool back = false) {
 QString accessibleText(QWidget* widget, QAccessible::Text which) {
   QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
   return iface ? iface->text(which) : QStringLiteral("(no interface)");
+}
+
+// Every interface a screen reader reaches walking down from an interface.
+void walk(QAccessibleInterface* iface, QList<QAccessibleInterface*>& seen) {
+  if (iface == nullptr || seen.contains(iface)) return;
+  seen << iface;
+  for (int i = 0; i < iface->childCount(); ++i) walk(iface->child(i), seen);
 }
 
 // Opens the Script Maker from "Save Script" by the keyboard.
@@ -291,44 +301,213 @@ class AccessibilityTest : public QObject {
     QCOMPARE(headers, QStringList({"file position", "loaded value", "value", "label", "byte"}));
   }
 
-  // A box's red mark or blue note is also its own accessible description, which Qt announces
-  // as it changes (the tooltip alone is read only when asked for), and goes with the mark.
+  // A box's description is what the window shows beside it and on it: the figure in other
+  // units from its caption, then its red mark or blue note. Qt announces a description as it
+  // changes (the tooltip alone is read only when asked for). The mark goes, the caption stays.
   void marksAreDescribed_data() {
     QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("caption");  // the label beside the box, or ""
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("said");  // the mark's words, after the caption
     QTest::addColumn<QString>("fixed");
     QTest::newRow("year refused") << "Text8"
+                                  << ""
                                   << "70000"
-                                  << "65535"
+                                  << "Refused: The year is stored in two bytes"
                                   << "1950";
     QTest::newRow("speed rounded") << "Text3(1)"
+                                   << "Label10(1)"
                                    << "231.5"
                                    << "Saved as 232"
                                    << "231";
-    QTest::newRow("not a number") << "Text3(3)"
-                                  << "19x4"
-                                  << "\"19x4\" is not a number"
-                                  << "194";
+    QTest::newRow("speed not a number") << "Text3(3)"
+                                        << "Label10(3)"
+                                        << "19x4"
+                                        << "Refused: \"19x4\" is not a number"
+                                        << "194";
+    QTest::newRow("weight refused") << "Text3(4)"
+                                    << "Label10(4)"
+                                    << "-3"
+                                    << "Refused: This figure is stored in four bytes"
+                                    << "3000";
+    QTest::newRow("view distance in feet rounded") << "Text3(9)"
+                                                   << "Label9(9)"
+                                                   << "1000.25"
+                                                   << "Saved as 1000"
+                                                   << "1000";
+    QTest::newRow("range refused") << "Text3(7)"
+                                   << "Label9(7)"
+                                   << "5000000000"
+                                   << "Refused: This figure is stored in four bytes"
+                                   << "500";
+    QTest::newRow("fuel burn rate, no caption") << "Text3(5)"
+                                                << ""
+                                                << "-1"
+                                                << "Refused: This figure is stored in four bytes"
+                                                << "10";
     QTest::newRow("code refused") << "Text5"
+                                  << ""
                                   << "ab"
-                                  << "four"
+                                  << "Refused: A code has exactly four characters"
                                   << "abcd";
   }
   void marksAreDescribed() {
     QFETCH(QString, box);
+    QFETCH(QString, caption);
     QFETCH(QString, typed);
     QFETCH(QString, said);
     QFETCH(QString, fixed);
     ActiveFixture f;
     auto* edit = f.find<QLineEdit>(box);
+    QLabel* label = caption.isEmpty() ? nullptr : f.find<QLabel>(caption);
+    QVERIFY(caption.isEmpty() || label);
+    auto shownBeside = [label] { return label ? label->text().trimmed() : QString(); };
     f.typeInto(box, typed);
-    QVERIFY2(edit->accessibleDescription().contains(said),
-             qPrintable(edit->accessibleDescription()));
-    QCOMPARE(accessibleText(edit, QAccessible::Description), edit->accessibleDescription());
+    const QString marked = accessibleText(edit, QAccessible::Description);
+    QCOMPARE(marked, edit->accessibleDescription());
+    if (label) {
+      QVERIFY(!shownBeside().isEmpty());
+      QVERIFY2(marked.startsWith(shownBeside() + ". " + said), qPrintable(marked));
+    } else {
+      QVERIFY2(marked.startsWith(said), qPrintable(marked));
+    }
     f.typeInto(box, fixed);
-    QCOMPARE(edit->accessibleDescription(), QString());
-    QCOMPARE(accessibleText(edit, QAccessible::Description), QString());
+    QCOMPARE(accessibleText(edit, QAccessible::Description), shownBeside());
+  }
+
+  // The caption beside a figure follows the box as it is typed in, and so does the box's
+  // description; a load sets both. The external default's caption is not shown (the code
+  // sits in its place), and the fuel burn rate has none: their descriptions are empty.
+  void unitCaptionsAreTheDescriptionsOfTheirBoxes() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    for (int i : {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 12, 14}) {
+      const QString caption =
+          (i >= 7 ? c.Label9[std::size_t(i)] : c.Label10[std::size_t(i)])->text().trimmed();
+      QVERIFY2(!caption.isEmpty(), qPrintable(c.Text3[std::size_t(i)]->objectName()));
+      QCOMPARE(accessibleText(c.Text3[std::size_t(i)], QAccessible::Description), caption);
+    }
+    QCOMPARE(accessibleText(c.Text3[5], QAccessible::Description), QString());
+    QCOMPARE(accessibleText(c.Text3[13], QAccessible::Description), QString());
+    f.typeInto("Text3(3)", "36000");
+    QCOMPARE(accessibleText(c.Text3[3], QAccessible::Description), QStringLiteral("579.34 kph"));
+  }
+
+  // The flag frames show their byte's value as their title; their names carry it, and follow
+  // it as it changes (Qt announces a group box's new title as a change of its name).
+  void flagFramesSayTheirByte() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    for (int n = 0; n < 4; ++n) {
+      QGroupBox* frame = c.F[std::size_t(n)];
+      QVERIFY(!frame->title().isEmpty());
+      QCOMPARE(accessibleText(frame, QAccessible::Name),
+               QStringLiteral("Flags %1, value %2").arg(n + 1).arg(frame->title()));
+      QCOMPARE(QAccessible::queryAccessibleInterface(frame)->role(), QAccessible::Grouping);
+    }
+    const QString before = c.F[0]->title();
+    QVERIFY(tabTo("Check1(2)"));
+    press(Qt::Key_Space);
+    const QString after = f.cell(record::fieldOfBox("Check1")->firstRow);
+    QVERIFY(after != before);
+    QCOMPARE(c.F[0]->title(), after);
+    QCOMPARE(accessibleText(c.F[0], QAccessible::Name), "Flags 1, value " + after);
+  }
+
+  // The fixed columns are a second view of the grid's own cells: a screen reader walking the
+  // window meets the grid alone, the view's own interface is an empty, invisible pane, and
+  // Tab never lands in it. (Headless, Qt raises no accessibility events to watch.)
+  void fixedColumnsStayOutOfTheTree() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    auto* fixed = c.G1->findChild<QTableView*>("G1FixedColumns");
+    QVERIFY(fixed);
+    QCOMPARE(fixed->focusPolicy(), Qt::NoFocus);
+    auto inFixed = [fixed](QObject* object) {
+      auto* widget = qobject_cast<QWidget*>(object);
+      return widget != nullptr && (widget == fixed || fixed->isAncestorOf(widget));
+    };
+
+    QList<QAccessibleInterface*> seen;
+    walk(QAccessible::queryAccessibleInterface(f.window.get()), seen);
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(c.G1);
+    QVERIFY(seen.contains(grid));
+    int cells = 0;
+    for (QAccessibleInterface* iface : seen) {
+      QVERIFY2(!inFixed(iface->object()), qPrintable(iface->text(QAccessible::Name)));
+      cells += iface->role() == QAccessible::Cell ? 1 : 0;
+    }
+    QVERIFY(cells >= record::kRecordBytes * record::kGridColumns);
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(fixed);
+    QVERIFY(view);
+    QCOMPARE(view->childCount(), 0);
+    QVERIFY(view->state().invisible);
+
+    // Round the window by Tab: the focus never lands in the fixed columns.
+    QVERIFY(tabTo("G1"));
+    for (int n = 0; n < 80; ++n) {
+      press(Qt::Key_Tab);
+      QVERIFY2(!inFixed(QApplication::focusWidget()), qPrintable(focusName()));
+    }
+  }
+
+  // While the Script Maker covers the record's values, Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z change
+  // none of them from any of its controls (its text boxes undo their own typing); once it is
+  // closed the keys work again.
+  void historyKeysLeaveCoveredValuesAlone_data() {
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    const int ctrl = int(Qt::ControlModifier);
+    const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Z in the name box") << "Text9" << int(Qt::Key_Z) << ctrl;
+    QTest::newRow("Ctrl+Z in the slot list") << "List2" << int(Qt::Key_Z) << ctrl;
+    QTest::newRow("Ctrl+Y in the folder list") << "Dir1" << int(Qt::Key_Y) << ctrl;
+    QTest::newRow("Ctrl+Shift+Z on Cancel") << "Command5" << int(Qt::Key_Z) << ctrlShift;
+    QTest::newRow("Ctrl+Y in the description") << "Text10" << int(Qt::Key_Y) << ctrl;
+    QTest::newRow("Ctrl+Z in the folder box") << "Text12" << int(Qt::Key_Z) << ctrl;
+  }
+  void historyKeysLeaveCoveredValuesAlone() {
+    QFETCH(QString, in);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    const int year = record::fieldOfBox("Text8")->firstRow;
+    const int crew = record::fieldOfBox("Text7")->firstRow;
+    f.typeInto("Text8", "1950");
+    f.typeInto("Text7", "7");
+    press(Qt::Key_Z, Qt::ControlModifier);  // the crew back: there is a step to redo
+    QCOMPARE(f.cell(year), QStringLiteral("158"));
+    QVERIFY(f.cell(crew) != QStringLiteral("7"));
+    auto cells = [&f] {
+      QStringList all;
+      for (int row = 1; row <= record::kRecordBytes; ++row) all << f.cell(row);
+      return all;
+    };
+    const QStringList before = cells();
+    const QString shownYear = c.Text8->text();
+
+    openScriptMaker(c);
+    QVERIFY(tabTo(in));
+    if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+      QTest::keyClicks(box, "x");
+    }
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key),
+                    Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(cells(), before);
+    QCOMPARE(c.Text8->text(), shownYear);
+    QVERIFY(c.Frame3->isVisible());
+
+    press(Qt::Key_Escape);
+    QCOMPARE(focusName(), QStringLiteral("Command2"));
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key),
+                    Qt::KeyboardModifiers(modifiers));
+    if (key == Qt::Key_Z && modifiers == int(Qt::ControlModifier)) {
+      QVERIFY(f.cell(year) != QStringLiteral("158"));  // the year undone
+    } else {
+      QCOMPARE(f.cell(crew), QStringLiteral("7"));  // the crew redone
+    }
   }
 
   // After the message that refuses a save, the focus is where the value is corrected: its
