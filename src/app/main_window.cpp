@@ -23,6 +23,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSessionManager>
 #include <QShowEvent>
 #include <QStringList>
@@ -105,12 +106,14 @@ MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(
   font.setPointSizeF(8);
   font.setStyleHint(QFont::SansSerif);
   setFont(font);
-  setFixedSize(twips(9900), twips(6795));
+  setMinimumSize(defaultSize());
+  resize(defaultSize());
 
   // Start-up: nothing pending, the folder list at the current folder, the grid labelled and
   // both slot lists filled. Nothing is read from planes.dat until an aircraft is picked.
   state_.recordModified = false;
   controls_ = createControls(this);
+  extraRoom_ = std::make_unique<ExtraRoom>(controls_);
   ui::ByteGrid* grid = controls_.G1;
   for (int column = 0; column < record::kGridColumns; ++column) {
     grid->setColWidthTwips(column, record::kColumnWidthsTwips[column]);
@@ -157,6 +160,15 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 MainWindow::~MainWindow() = default;
+
+QSize MainWindow::defaultSize() {
+  return {twips(9900), twips(6795)};
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (extraRoom_) extraRoom_->apply(size() - defaultSize());
+}
 
 void MainWindow::setFolder(const std::filesystem::path& folder) {
   session_->setFolder(folder);

@@ -29,6 +29,7 @@ class ScriptMaker;
 namespace tolvane::app {
 
 class RecordSession;
+class ExtraRoom;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -38,6 +39,10 @@ class MainWindow : public QWidget {
   // Works on planes.dat in the given folder.
   explicit MainWindow(std::filesystem::path folder, QWidget* parent = nullptr);
   ~MainWindow() override;
+
+  // The size the window opens at, and its smallest: every control at its place. A larger
+  // window gives the extra room to the byte grid and the aircraft list.
+  static QSize defaultSize();
 
   const editors::WindowControls& controls() const { return controls_; }
   editors::WindowState& state() { return state_; }
@@ -93,6 +98,7 @@ class MainWindow : public QWidget {
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void createHistoryActions();
@@ -117,6 +123,7 @@ class MainWindow : public QWidget {
   bool ending_ = false;
   bool shownOnce_ = false;
 
+  std::unique_ptr<ExtraRoom> extraRoom_;
   std::unique_ptr<editors::ByteEditor> byteEditor_;
   std::unique_ptr<editors::PerformanceEditor> performanceEditor_;
   std::unique_ptr<editors::FlagEditor> flagEditor_;

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <algorithm>
 #include <vector>
 
 #include "record/layout.h"
@@ -233,8 +234,7 @@ editors::WindowControls createControls(QWidget* w) {
                            c.F[3]->width() - 4, 18);
   }
   // The flag captions are long for their frames: a narrow face of the same family fits them.
-  QFont narrow = w->font();
-  narrow.setFamily(QStringLiteral("Liberation Sans Narrow"));
+  const QFont narrow = ui::narrowFace(w->font());
   for (QGroupBox* f : c.F) f->setFont(narrow);
   // The "Not used" boxes carry bit 3 of bytes 6 and 7 through unchanged.
   c.Check2[3]->setEnabled(false);
@@ -391,6 +391,13 @@ editors::WindowControls createControls(QWidget* w) {
   }
   c.Label5 = captionLabel(c.FGS, "Label5", QString(), x + 6, 14, 40, 18);
   c.FGS->setFont(narrow);
+  // The frame is short: its title takes the top, and the buttons fit between the frame's lines
+  // only when they take just the room inside them.
+  const QRect inside = c.FGS->contentsRect();
+  for (QWidget* child : c.FGS->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->minimumHeight() == child->maximumHeight()) child->setFixedHeight(inside.height());
+    child->setGeometry(child->x(), inside.top(), child->width(), inside.height());
+  }
   c.FGS->hide();
 
   // Script Maker, above the controls it overlaps.
@@ -431,7 +438,10 @@ editors::WindowControls createControls(QWidget* w) {
   // else would let the keyboard out), a box too narrow for its value shows the whole value in
   // its tooltip, and Ctrl+S saves from anywhere in the window.
   c.Text10->setTabChangesFocus(true);
-  for (QLineEdit* box : w->findChildren<QLineEdit*>()) ui::showFullTextInToolTip(box);
+  for (QLineEdit* box : w->findChildren<QLineEdit*>()) {
+    ui::narrowWhenLong(box);
+    ui::showFullTextInToolTip(box);
+  }
   nameControls(c);
   orderTabs(c);
   auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), w);
@@ -441,6 +451,35 @@ editors::WindowControls createControls(QWidget* w) {
                    [button = c.Command3] { button->click(); });
 
   return c;
+}
+
+ExtraRoom::ExtraRoom(const editors::WindowControls& c) {
+  auto add = [this](QWidget* widget, int moves) {
+    places_.push_back({widget, widget->geometry(), moves});
+  };
+  add(c.G1, Wider | TallerTop);
+  for (QGroupBox* f : c.F) add(f, Right);
+  add(c.Frame2, Down | Wider);
+  add(c.List1, Down | TallerBottom);
+  for (QWidget* w : {static_cast<QWidget*>(c.Frame1), static_cast<QWidget*>(c.FGG),
+                     static_cast<QWidget*>(c.FGC), static_cast<QWidget*>(c.FGS)}) {
+    add(w, Down);
+  }
+}
+
+void ExtraRoom::apply(QSize extra) const {
+  const int width = std::max(0, extra.width());
+  const int height = std::max(0, extra.height());
+  const int top = height / 2;
+  for (const Place& p : places_) {
+    QRect r = p.rect;
+    if (p.moves & Right) r.translate(width, 0);
+    if (p.moves & Down) r.translate(0, top);
+    if (p.moves & Wider) r.setWidth(r.width() + width);
+    if (p.moves & TallerTop) r.setHeight(r.height() + top);
+    if (p.moves & TallerBottom) r.setHeight(r.height() + height - top);
+    if (p.widget->geometry() != r) p.widget->setGeometry(r);
+  }
 }
 
 }  // namespace tolvane::app

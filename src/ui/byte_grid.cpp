@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QBrush>
 #include <QColor>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +19,7 @@
 #include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
+#include "ui/controls.h"
 
 namespace tolvane::ui {
 namespace {
@@ -58,8 +60,16 @@ class CompactDelegate : public QStyledItemDelegate {
     if (foreground.canConvert<QBrush>()) pen = foreground.value<QBrush>().color();
     if (selected) pen = option.palette.color(QPalette::HighlightedText);
     painter->setPen(pen);
-    painter->drawText(option.rect.adjusted(1, 0, -1, 0), static_cast<int>(item.displayAlignment),
-                      text);
+    QRect room = option.rect.adjusted(1, 0, -1, 0);
+    if (index.column() == record::kLabelColumn) {
+      // Labels are left-aligned: they may run up to the grid line. One too long for its column
+      // is drawn in the narrow face of the same family.
+      room.setRight(option.rect.right());
+      if (option.fontMetrics.horizontalAdvance(text) > room.width()) {
+        painter->setFont(narrowFace(option.font));
+      }
+    }
+    painter->drawText(room, static_cast<int>(item.displayAlignment), text);
     painter->restore();
   }
 };
@@ -545,7 +555,10 @@ bool ByteGrid::viewportEvent(QEvent* event) {
     event->ignore();
     return true;
   }
-  if (event->type() == QEvent::Resize) placeFixedColumns();
+  if (event->type() == QEvent::Resize) {
+    fitLabelColumn();
+    placeFixedColumns();
+  }
   return QTableView::viewportEvent(event);
 }
 
@@ -612,7 +625,28 @@ int ByteGrid::topRow() const {
   return verticalScrollBar()->value() + 1;
 }
 
+void ByteGrid::fitLabelColumn() {
+  if (fittingLabels_) return;
+  fittingLabels_ = true;
+  int others = 0;
+  for (int column = 0; column < cols(); ++column) {
+    if (column != record::kLabelColumn && !isColumnHidden(column)) others += columnWidth(column);
+  }
+  const int width = std::max(widestLabel_, viewport()->width() - others);
+  if (columnWidth(record::kLabelColumn) != width) setColumnWidth(record::kLabelColumn, width);
+  fittingLabels_ = false;
+}
+
 void ByteGrid::fitRowsToFont() {
+  // A label cell draws its text from one pixel in, up to the one-pixel grid line; a label that
+  // needs it is drawn in the narrow face.
+  const QFontMetrics narrow(narrowFace(font()));
+  widestLabel_ = 0;
+  for (int row = 1; row < rows(); ++row) {
+    const QString label = QString::fromStdString(record::rowLabel(row));
+    widestLabel_ = std::max(widestLabel_, narrow.horizontalAdvance(label) + 2);
+  }
+  fitLabelColumn();
   const int height = fontMetrics().height() + 2;
   for (QTableView* view : {static_cast<QTableView*>(this), fixed_}) {
     view->verticalHeader()->setMinimumSectionSize(height);
@@ -622,6 +656,43 @@ void ByteGrid::fitRowsToFont() {
   placeFixedColumns();
 }
 
+void ByteGrid::focusInEvent(QFocusEvent* event) {
+  const bool hadCurrent = currentIndex().isValid();
+  // Qt's own choice for a grid without a current cell is its very first cell, and it scrolls
+  // there; the row at the top before that is the one the player was looking at.
+  const int top = topRow();
+  QTableView::focusInEvent(event);
+  // A click makes its own cell current.
+  if (event->reason() == Qt::MouseFocusReason) return;
+  // The grid shows where the keys will act: a value cell, selected and in view. A cell of the
+  // fixed columns would lie under their view, never drawn with the focus.
+  if (!hadCurrent) {
+    setCurrentIndex(model_->index(top, kValueColumn));
+    setTopRow(top);
+    return;
+  }
+  // The window coming back or a menu closing leaves the grid as it was; the keyboard or the
+  // program bringing the focus brings the current cell into view.
+  switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+    case Qt::OtherFocusReason:
+      break;
+    default:
+      return;
+  }
+  const QModelIndex current = currentIndex();
+  if (!current.isValid() || isFixedColumn(current.column())) {
+    setCurrentIndex(model_->index(current.isValid() ? current.row() : top, kValueColumn));
+    return;
+  }
+  if (!selectionModel()->isSelected(current)) {
+    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+  }
+  scrollTo(current);
+}
+
 void ByteGrid::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
   if (event->type() == QEvent::FontChange) fitRowsToFont();
@@ -629,6 +700,7 @@ void ByteGrid::changeEvent(QEvent* event) {
 
 void ByteGrid::setColWidthTwips(int column, int twips) {
   setColumnWidth(column, (twips + 7) / 15);
+  fitLabelColumn();
 }
 
 void ByteGrid::refresh() {

@@ -134,6 +134,7 @@ class ByteGrid : public QTableView {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   bool viewportEvent(QEvent* event) override;
   // A change of several cells redraws just their block, not the whole viewport.
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
@@ -141,10 +142,15 @@ class ByteGrid : public QTableView {
 
  private:
   void fitRowsToFont();
+  // The label column takes the room the other columns leave, and never less than its widest
+  // label: the byte-number column stays in view whenever the labels leave room for it.
+  void fitLabelColumn();
   void placeFixedColumns();
   int fixedWidth() const;
   ByteGridModel* model_;
   QTableView* fixed_;
+  int widestLabel_ = 0;
+  bool fittingLabels_ = false;
 };
 
 }  // namespace tolvane::ui

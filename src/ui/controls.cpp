@@ -369,7 +369,9 @@ void showFullTextInToolTip(QLineEdit* box) {
   box->installEventFilter(new FullTextTip(box));
 }
 
-bool textFits(const QLineEdit* box) {
+namespace {
+
+bool textFitsWith(const QLineEdit* box, const QFontMetrics& metrics) {
   QStyleOptionFrame option;
   option.initFrom(box);
   option.rect = box->contentsRect();
@@ -381,7 +383,27 @@ bool textFits(const QLineEdit* box) {
   area = area.marginsRemoved(box->textMargins());
   // The box keeps two pixels either side of its text, and one for the cursor.
   const int available = area.width() - 2 * 2 - 1;
-  return box->fontMetrics().horizontalAdvance(box->displayText()) <= available;
+  return metrics.horizontalAdvance(box->displayText()) <= available;
+}
+
+}  // namespace
+
+bool textFits(const QLineEdit* box) {
+  return textFitsWith(box, box->fontMetrics());
+}
+
+QFont narrowFace(QFont font) {
+  font.setFamily(QStringLiteral("Liberation Sans Narrow"));
+  return font;
+}
+
+void narrowWhenLong(QLineEdit* box) {
+  const QFont own = box->font();
+  auto fit = [box, own] {
+    const QFont wanted = textFitsWith(box, QFontMetrics(own)) ? own : narrowFace(own);
+    if (box->font() != wanted) box->setFont(wanted);
+  };
+  QObject::connect(box, &QLineEdit::textChanged, box, fit);
 }
 
 QString fullTextToolTip(const QLineEdit* box) {

@@ -1,6 +1,7 @@
 // Thin controls over Qt widgets that behave the way the editor expects of its controls.
 #pragma once
 
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QList>
@@ -158,6 +159,13 @@ void showFullTextInToolTip(QLineEdit* box);
 
 // Whether a text box shows its whole text without scrolling it.
 bool textFits(const QLineEdit* box);
+
+// The narrow face of a font's family, for texts that would not fit in the regular one.
+QFont narrowFace(QFont font);
+
+// Makes a text box draw a text too long for it in the narrow face of its font (a ten-digit
+// number in a box made for five), and in its own face again once the text fits.
+void narrowWhenLong(QLineEdit* box);
 
 // The tooltip a text box shows: its own tooltip, with the whole text above it while the text
 // does not fit the box.

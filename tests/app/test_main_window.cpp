@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include "record/demo_data.h"
@@ -163,6 +165,104 @@ class MainWindowTest : public QObject {
     QVERIFY(std::abs(g.y() * 15 - twipRect.y()) <= 15);
     QVERIFY(std::abs(g.width() * 15 - twipRect.width()) <= 15);
     QVERIFY(std::abs(g.height() * 15 - twipRect.height()) <= 15);
+  }
+
+  // A larger window gives its extra room to the grid (sideways and half the height) and to the
+  // aircraft list (the other half); what lies right of the grid or below it moves along, keeps
+  // its size and overlaps nothing; back at the default size everything is where it was.
+  void windowGrowsIntoTheGridAndTheList_data() {
+    QTest::addColumn<QSize>("extra");
+    QTest::newRow("wider") << QSize(300, 0);
+    QTest::newRow("taller") << QSize(0, 200);
+    QTest::newRow("both, odd height") << QSize(151, 301);
+    QTest::newRow("smaller than the default") << QSize(-100, -80);
+  }
+  void windowGrowsIntoTheGridAndTheList() {
+    QFETCH(QSize, extra);
+    Fixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.pick(5);
+    const QStringList names{"G1",  "F1",  "F4",  "Frame2", "List1",    "Frame1",
+                            "FGG", "FGC", "FGS", "Frame3", "Command1", "Label7"};
+    QMap<QString, QRect> before;
+    for (const QString& name : names) before[name] = f.find<QWidget>(name)->geometry();
+    auto* grid = f.find<ui::ByteGrid>("G1");
+    const int rowsShown = grid->rowAt(grid->viewport()->height() - 1);
+
+    f.window->resize(app::MainWindow::defaultSize() + extra);
+    QTRY_COMPARE(f.window->size(),
+                 app::MainWindow::defaultSize().expandedTo(app::MainWindow::defaultSize() + extra));
+    const int dw = std::max(0, extra.width());
+    const int dh = std::max(0, extra.height());
+    auto now = [&](const QString& name) { return f.find<QWidget>(name)->geometry(); };
+    QCOMPARE(now("G1"), before["G1"].adjusted(0, 0, dw, dh / 2));
+    QCOMPARE(now("List1"), before["List1"].adjusted(0, dh / 2, 0, dh));
+    QCOMPARE(now("Frame2"), before["Frame2"].adjusted(0, dh / 2, dw, dh / 2));
+    for (const char* name : {"F1", "F4"}) QCOMPARE(now(name), before[name].translated(dw, 0));
+    for (const char* name : {"Frame1", "FGG", "FGC", "FGS"}) {
+      QCOMPARE(now(name), before[name].translated(0, dh / 2));
+    }
+    for (const char* name : {"Frame3", "Command1", "Label7"}) QCOMPARE(now(name), before[name]);
+    // Neighbours keep the gaps (or the overlap of borders) they have at the default size, and
+    // everything is inside the window.
+    auto gap = [](const QRect& a, const QRect& b) { return b.top() - a.bottom(); };
+    QCOMPARE(now("F1").left() - now("G1").right(), before["F1"].left() - before["G1"].right());
+    QCOMPARE(gap(now("G1"), now("Frame2")), gap(before["G1"], before["Frame2"]));
+    QCOMPARE(gap(now("Frame2"), now("List1")), gap(before["Frame2"], before["List1"]));
+    QVERIFY(now("List1").bottom() < f.window->height());
+    QVERIFY(now("FGS").bottom() < f.window->height());
+    QVERIFY(now("F4").right() < f.window->width());
+    // The taller grid shows more rows, and its fixed columns reach down its whole height.
+    if (dh > 0) QVERIFY(grid->rowAt(grid->viewport()->height() - 1) > rowsShown);
+    auto* fixed = grid->findChild<QTableView*>("G1FixedColumns");
+    QVERIFY(fixed->geometry().bottom() >= grid->viewport()->geometry().bottom());
+
+    f.window->resize(app::MainWindow::defaultSize());
+    QTRY_COMPARE(f.window->size(), app::MainWindow::defaultSize());
+    for (const QString& name : names) QCOMPARE(now(name), before[name]);
+  }
+
+  // The window can be maximised, and comes back to its default places afterwards.
+  void windowMaximises() {
+    Fixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    const QRect grid = f.find<QWidget>("G1")->geometry();
+    f.window->showMaximized();
+    QTRY_VERIFY(f.window->width() > app::MainWindow::defaultSize().width());
+    QVERIFY(f.find<QWidget>("G1")->width() > grid.width());
+    f.window->showNormal();
+    QTRY_COMPARE(f.window->size(), app::MainWindow::defaultSize());
+    QCOMPARE(f.find<QWidget>("G1")->geometry(), grid);
+  }
+
+  // At the default size nothing is cut: the buttons of the short gun-type and sound frames lie
+  // inside the frames' lines, and a ten-digit value shows whole in its box.
+  void nothingIsCutAtTheDefaultSize_data() {
+    QTest::addColumn<QString>("frame");
+    QTest::newRow("sound") << "FGS";
+    QTest::newRow("gun type") << "FGC";
+  }
+  void nothingIsCutAtTheDefaultSize() {
+    QFETCH(QString, frame);
+    Fixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.pick(7);
+    QTest::mouseClick(f.find<QWidget>("Option4(1)"), Qt::LeftButton);
+    auto* box = f.find<QGroupBox>(frame);
+    QTRY_VERIFY(box->isVisible());
+    for (QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (!child->isVisible()) continue;
+      QVERIFY2(box->contentsRect().contains(child->geometry()), qPrintable(child->objectName()));
+    }
+    QVERIFY(f.window->rect().contains(box->geometry()));
+
+    f.typeInto("Text3(7)", "4294967295", true);
+    QVERIFY(ui::textFits(f.find<QLineEdit>("Text3(7)")));
+    f.typeInto("Text3(7)", "2100", true);
+    QCOMPARE(f.find<QLineEdit>("Text3(7)")->font(), f.find<QLineEdit>("Text3(6)")->font());
   }
 
   void pickLoadsTheSlotsRecord_data() {

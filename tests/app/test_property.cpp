@@ -299,6 +299,7 @@ struct Stats {
   long othersAnswers[3] = {};   // overwrite / load the file's version / go back
   long rightClicks = 0;
   long tabs = 0;
+  long resizes = 0;          // window size changes, the default size included
   long undos = 0;            // undos that changed the cells
   long exactUndos = 0;       // of them, undos of a single click or commit, predicted exactly
   long redos = 0;            // redos that changed the cells
@@ -1416,6 +1417,38 @@ class Runner {
     return QStringLiteral("%1 in %2").arg(back ? "Shift+Tab" : "Tab", focus->objectName());
   }
 
+  // A new window size (larger, or back to the default) moves controls only: no value, no box's
+  // text, no grid row and no focus changes, and every box stays inside the window.
+  QString resizeWindow() {
+    const Before b = before();
+    QStringList texts;
+    for (QLineEdit* box : f_.window->findChildren<QLineEdit*>()) texts << box->text();
+    QWidget* focus = QApplication::focusWidget();
+    const int currentRow = c_.G1->row();
+    const QSize size = below(3) == 0
+                           ? app::MainWindow::defaultSize()
+                           : app::MainWindow::defaultSize() + QSize(below(500), below(400));
+    f_.window->resize(size);
+    QCoreApplication::processEvents();
+    ++stats_.resizes;
+    QString e = unchanged(b);
+    QStringList after;
+    for (QLineEdit* box : f_.window->findChildren<QLineEdit*>()) after << box->text();
+    if (e.isEmpty() && after != texts) e = QStringLiteral("a box's text changed");
+    if (e.isEmpty() && QApplication::focusWidget() != focus) e = QStringLiteral("the focus moved");
+    if (e.isEmpty() && c_.G1->row() != currentRow) e = QStringLiteral("the grid's row moved");
+    const QRect window = f_.window->rect();
+    for (QWidget* w : {static_cast<QWidget*>(c_.G1), static_cast<QWidget*>(c_.List1),
+                       static_cast<QWidget*>(c_.Frame2), static_cast<QWidget*>(c_.FGS),
+                       static_cast<QWidget*>(c_.F[3])}) {
+      if (e.isEmpty() && !window.contains(w->geometry())) {
+        e = QStringLiteral("%1 lies outside the window").arg(w->objectName());
+      }
+    }
+    if (!e.isEmpty()) failure_ = e;
+    return QStringLiteral("resize to %1x%2").arg(size.width()).arg(size.height());
+  }
+
   // A right click on a box, a flag box or the grid changes no value and no box, and does not
   // scroll the grid.
   QString rightClick() {
@@ -1500,6 +1533,8 @@ class Runner {
         return pasteIntoBox();
       case 19:
         return byteBoxThenGridKeys();
+      case 20:
+        return below(2) == 0 ? resizeWindow() : rightClick();
       default:
         return rightClick();
     }
@@ -1653,10 +1688,10 @@ class PropertyTest : public QObject {
     qInfo(
         "%ld saves that wrote, %ld saves refused; unsaved edits: %ld save, %ld discard, %ld go "
         "back; another program's change: %ld overwrite, %ld load the file's version, %ld go "
-        "back; %ld right clicks, %ld Tab keys",
+        "back; %ld right clicks, %ld Tab keys, %ld window sizes",
         stats.saves, stats.refusedSaves, stats.pendingAnswers[0], stats.pendingAnswers[1],
         stats.pendingAnswers[2], stats.othersAnswers[0], stats.othersAnswers[1],
-        stats.othersAnswers[2], stats.rightClicks, stats.tabs);
+        stats.othersAnswers[2], stats.rightClicks, stats.tabs, stats.resizes);
     qInfo(
         "history: %ld undos (%ld of a single click or commit, predicted exactly), %ld redos, "
         "%ld reverts",

@@ -45,6 +45,13 @@ void clickCell(ByteGrid* grid, int row, int column, Qt::MouseButton button = Qt:
   clickAt(grid, cellPoint(grid, row, column), button);
 }
 
+// A grid narrower than its columns scrolls sideways under its fixed columns. In the window
+// every column is in view, so the grid is made narrower here by hand.
+void outgrowTheGrid(Fixture& f) {
+  ByteGrid* grid = f.window->controls().G1;
+  grid->resize(grid->width() - 16, grid->height());
+}
+
 }  // namespace
 
 class ByteGridTest : public QObject {
@@ -59,10 +66,12 @@ class ByteGridTest : public QObject {
   void fixedColumnsScrollWithTheRows() {
     QFETCH(int, top);
     Fixture f;
+    outgrowTheGrid(f);
     f.pick(7);
     ByteGrid* grid = f.window->controls().G1;
     QTableView* fixed = fixedColumns(grid);
     QVERIFY(fixed);
+    QVERIFY(grid->horizontalScrollBar()->maximum() > 0);
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
     grid->setTopRow(top);
     // Every line of the grid shows the same row in the fixed columns as in the others.
@@ -73,6 +82,83 @@ class ByteGridTest : public QObject {
       QCOMPARE(fixedRow, shown);
     }
     QVERIFY(grid->topRow() <= top);
+  }
+
+  // At the default size every column is whole in view with no sideways scrolling, the
+  // byte-number column too, and every label fits its column (the long ones in the narrow face);
+  // a wider window gives the room to the labels.
+  void everyColumnIsInViewAtTheDefaultSize_data() {
+    QTest::addColumn<int>("wider");
+    QTest::newRow("default size") << 0;
+    QTest::newRow("wider window") << 200;
+  }
+  void everyColumnIsInViewAtTheDefaultSize() {
+    QFETCH(int, wider);
+    Fixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    ByteGrid* grid = f.window->controls().G1;
+    const int defaultLabelWidth = grid->columnWidth(tolvane::record::kLabelColumn);
+    f.window->resize(f.window->size() + QSize(wider, 0));
+    f.pick(7);
+    QTRY_COMPARE(grid->horizontalScrollBar()->maximum(), 0);
+    const int byteColumn = tolvane::record::kByteNumberColumn;
+    QVERIFY(grid->columnViewportPosition(byteColumn) + grid->columnWidth(byteColumn) <=
+            grid->viewport()->width());
+    const int labelWidth = grid->columnWidth(tolvane::record::kLabelColumn);
+    QFont narrow = grid->font();
+    narrow.setFamily(QStringLiteral("Liberation Sans Narrow"));
+    for (int row = 1; row < grid->rows(); ++row) {
+      const QString label = QString::fromStdString(tolvane::record::rowLabel(row));
+      QVERIFY2(std::min(grid->fontMetrics().horizontalAdvance(label),
+                        QFontMetrics(narrow).horizontalAdvance(label)) +
+                       2 <=
+                   labelWidth,
+               qPrintable(label));
+    }
+    QCOMPARE(labelWidth, defaultLabelWidth + wider);
+  }
+
+  // Reached with Tab, the grid shows where the keys will act: a selected value cell in view,
+  // clear of the fixed columns, wherever the grid was scrolled or clicked before.
+  void tabShowsTheCurrentCell_data() {
+    QTest::addColumn<int>("clickedRow");
+    QTest::addColumn<int>("clickedColumn");
+    QTest::addColumn<int>("scrolledTo");
+    QTest::addColumn<int>("expectedRow");
+    QTest::newRow("fresh pick") << 0 << 0 << 0 << 1;
+    QTest::newRow("fresh pick, scrolled") << 0 << 0 << 90 << 90;
+    QTest::newRow("value clicked, scrolled away") << 12 << 2 << 120 << 12;
+    QTest::newRow("fixed column clicked") << 20 << 0 << 0 << 20;
+  }
+  void tabShowsTheCurrentCell() {
+    QFETCH(int, clickedRow);
+    QFETCH(int, clickedColumn);
+    QFETCH(int, scrolledTo);
+    QFETCH(int, expectedRow);
+    Fixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.pick(7);
+    ByteGrid* grid = f.window->controls().G1;
+    if (clickedRow > 0) {
+      grid->setTopRow(clickedRow);
+      clickCell(grid, clickedRow, clickedColumn);
+    }
+    if (scrolledTo > 0) grid->setTopRow(scrolledTo);
+    // Away from the grid, then back to it by Tab.
+    f.window->controls().List1->setFocus(Qt::MouseFocusReason);
+    for (int i = 0; i < 200 && QApplication::focusWidget() != grid; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), grid);
+    const QModelIndex current = grid->currentIndex();
+    QCOMPARE(current.row(), expectedRow);
+    QCOMPARE(current.column(), int(tolvane::record::kValueColumn));
+    QVERIFY(grid->selectionModel()->isSelected(current));
+    const QRect cell = grid->visualRect(current);
+    QVERIFY(grid->viewport()->rect().contains(cell));
+    QVERIFY(cell.left() >= fixedColumns(grid)->width());
   }
 
   void clickReachesTheCellUnderThePointer_data() {
@@ -89,6 +175,7 @@ class ByteGridTest : public QObject {
     QFETCH(bool, sideways);
     QFETCH(int, column);
     Fixture f;
+    outgrowTheGrid(f);
     f.pick(7);
     ByteGrid* grid = f.window->controls().G1;
     QScrollBar* bar = grid->horizontalScrollBar();
