@@ -99,8 +99,6 @@ class MainWindow : public QWidget {
   // The fields a script's bytes (2 to 168) would change in the open record, one line each in
   // the player's terms; the flags by their boxes' captions.
   QStringList scriptChanges(const record::RecordBytes& script) const;
-  QString flagChangeText(const record::Field& field, const record::RecordBytes& before,
-                         const record::RecordBytes& after) const;
   // The history's menu at a point of the screen, its entries greyed when they cannot run.
   void showHistoryMenu(const QPoint& globalPosition);
   QAction* undoAction_ = nullptr;

@@ -114,6 +114,9 @@ class CommandLineTest : public QObject {
     QCOMPARE(run.out, golden("show_b24d.txt"));
     // The number and the name give the same aircraft.
     QCOMPARE(runTolvane({"show", "--slot", "7"}).out, run.out);
+    run = runTolvane({"show", "--slot", "7", "--json"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, golden("show_b24d.json"));
   }
 
   void showJsonHoldsRawBytesBesideDecodedValues() {
@@ -148,8 +151,13 @@ class CommandLineTest : public QObject {
     QCOMPARE(speed.value("metric_unit").toString(), QString("km/h"));
     QCOMPARE(speed.value("metric_value").toDouble(), 487.61);
     QCOMPARE(speed.value("text").toString(), QString("303 mph (487.61 km/h)"));
+    // Flags by bit number and, in the same order, by the names of the window's boxes.
     const QJsonObject flags = fieldByKey(fields, "flags_byte_5");
     QCOMPARE(flags.value("bits").toArray(), QJsonArray({1, 2, 5}));
+    QCOMPARE(flags.value("flags").toArray(), QJsonArray({"Bomber", "Flyable", "Four engined"}));
+    QCOMPARE(flags.value("text").toString(), QString("38 (Bomber, Flyable, Four engined)"));
+    QCOMPARE(fieldByKey(fields, "flags_byte_8").value("flags").toArray(),
+             QJsonArray({"Defensive gun", "Multi crewed", "Light Armour"}));
     const QJsonObject code = fieldByKey(fields, "code");
     QCOMPARE(code.value("value").toString(), QString("B24D"));
     QCOMPARE(code.value("raw").toArray(), QJsonArray({'B', '2', '4', 'D'}));
@@ -195,14 +203,19 @@ class CommandLineTest : public QObject {
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray());
 
-    // Max speed of the B-24D and the year of the Me 262 in one; a byte between two records.
+    // Max speed and armour of the B-24D and the year of the Me 262 in one; a byte between two
+    // records.
     QByteArray changed = folder.bytes();
     changed[static_cast<int>(record::bytePosition(7, 25) - 1)] = char(0x10);
+    changed[static_cast<int>(record::bytePosition(7, 8) - 1)] = char(35);  // Heavy armour
     changed[static_cast<int>(record::bytePosition(24, 9) - 1)] = char(0x99);
     writeAll("other/PLANES.DAT", changed);
     run = runTolvane({"diff", "planes.dat", "other"});
     QCOMPARE(run.code, 1);
     QCOMPARE(run.out, golden("diff_two_aircraft.txt"));
+    run = runTolvane({"diff", "planes.dat", "other", "--json"});
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.out, golden("diff_two_aircraft.json"));
     // One aircraft alone; one that did not change.
     QCOMPARE(runTolvane({"diff", ".", "other", "--slot", "Me 262"}).out,
              QByteArray("Me 262 (slot 24):\n  Year: 1944 \u2192 1945\n"));
@@ -226,7 +239,8 @@ class CommandLineTest : public QObject {
     DataFolder folder;
     QVERIFY(QDir().mkdir("other"));
     QByteArray changed = folder.bytes();
-    changed[static_cast<int>(record::bytePosition(7, 9) - 1)] = char(0x98);  // 1943 -> 1944
+    changed[static_cast<int>(record::bytePosition(7, 9) - 1)] = char(0x98);      // 1943 -> 1944
+    changed[static_cast<int>(record::bytePosition(7, 5) - 1)] = char(38 | 128);  // and German
     writeAll("other/planes.dat", changed);
     const Run run = runTolvane({"diff", ".", "other", "--json"});
     QCOMPARE(run.code, 1);
@@ -237,8 +251,13 @@ class CommandLineTest : public QObject {
     QCOMPARE(aircraft.size(), 1);
     QCOMPARE(aircraft[0].toObject().value("slot").toInt(), 7);
     const QJsonArray changes = aircraft[0].toObject().value("changes").toArray();
-    QCOMPARE(changes.size(), 1);
-    const QJsonObject change = changes[0].toObject();
+    QCOMPARE(changes.size(), 2);
+    const QJsonObject flags = changes[0].toObject();
+    QCOMPARE(flags.value("key").toString(), QString("flags_byte_5"));
+    QCOMPARE(flags.value("b").toObject().value("bits").toArray(), QJsonArray({1, 2, 5, 7}));
+    QCOMPARE(flags.value("b").toObject().value("flags").toArray(),
+             QJsonArray({"Bomber", "Flyable", "Four engined", "German"}));
+    const QJsonObject change = changes[1].toObject();
     QCOMPARE(change.value("key").toString(), QString("year"));
     // The field objects are the ones show prints.
     const QJsonObject shownA =
