@@ -402,45 +402,9 @@ QStringList MainWindow::scriptChanges(const record::RecordBytes& script) const {
       continue;
     }
     if (!differs) continue;
-    if (field.kind == record::Field::Kind::Flags) {
-      changes << flagChangeText(field, now, after);
-      continue;
-    }
     changes << QString::fromStdString(record::changeText(field, now, after));
   }
   return changes;
-}
-
-QString MainWindow::flagChangeText(const record::Field& field, const record::RecordBytes& before,
-                                   const record::RecordBytes& after) const {
-  // The flag boxes by their captions: the ones that go off, then the ones that come on.
-  const auto frame = static_cast<std::size_t>(field.firstRow - 5);
-  QCheckBox* const* boxes = frame == 0   ? controls_.Check1.data()
-                            : frame == 1 ? controls_.Check2.data()
-                            : frame == 2 ? controls_.Check3.data()
-                                         : controls_.Check4.data();
-  const unsigned count = frame == 3 ? 6u : 8u;
-  const unsigned from = before[static_cast<std::size_t>(field.firstRow - 1)];
-  const unsigned to = after[static_cast<std::size_t>(field.firstRow - 1)];
-  QStringList off;
-  QStringList on;
-  for (unsigned bit = 0; bit < 8; ++bit) {
-    const unsigned mask = 1u << bit;
-    if ((from & mask) == (to & mask)) continue;
-    const QString name = bit < count ? boxes[bit]->text() : QStringLiteral("bit %1").arg(bit);
-    if ((from & mask) != 0) {
-      off.append(name);
-    } else {
-      on.append(name);
-    }
-  }
-  const QString none = QStringLiteral("none");
-  return QStringLiteral("%1 %2 \u2192 %3: %4 \u2192 %5")
-      .arg(QString::fromStdString(field.name))
-      .arg(from)
-      .arg(to)
-      .arg(off.isEmpty() ? none : off.join(QStringLiteral(", ")),
-           on.isEmpty() ? none : on.join(QStringLiteral(", ")));
 }
 
 bool MainWindow::applyScriptFile(const QString& path) {

@@ -105,8 +105,6 @@ class MainWindow : public QWidget {
   // The fields a script's bytes (2 to 168) would change in the open record, one line each in
   // the player's terms; the flags by their boxes' captions.
   QStringList scriptChanges(const record::RecordBytes& script) const;
-  QString flagChangeText(const record::Field& field, const record::RecordBytes& before,
-                         const record::RecordBytes& after) const;
   // Undo and redo (their keys and menu entries) work while the Script Maker is closed. Open,
   // it covers the values they would change; its own text boxes keep their own undo.
   void enableHistoryKeys();

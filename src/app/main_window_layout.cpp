@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "record/fields.h"
 #include "record/layout.h"
 #include "ui/byte_grid.h"
 #include "ui/controls.h"
@@ -207,30 +208,21 @@ editors::WindowControls createControls(QWidget* w) {
   c.F[1] = placeTwips(new ui::TitleFrame(w), "F2", 5028, 24, 1404, 2556);
   c.F[2] = placeTwips(new ui::TitleFrame(w), "F3", 6432, 24, 2004, 2556);
   c.F[3] = placeTwips(new ui::TitleFrame(w), "F4", 8448, 24, 1452, 2556);
-  const char* captions1[8] = {"Fighter",      "Bomber",       "Flyable",     "Jet",
-                              "Twin engined", "Four engined", "Rocket (V1)", "German"};
-  const char* captions2[8] = {"British",   "American",     "Inline engine", "Not used",
-                              "Gear Back", "Gear Inwards", "Gear Outwards", "Nose wheel"};
-  const char* captions3[8] = {"Counter rotating props",
-                              "Counter clockwise prop",
-                              "Gravity fed carburettor",
-                              "Not used",
-                              "Dive bomber",
-                              "Attack plane",
-                              "Turn fighter",
-                              "Energy fighter"};
-  const char* captions4[6] = {"Defensive gun",   "Multi crewed", "Combat flaps",
-                              "Automatic slats", "Light Armour", "Heavy armour"};
+  // Each box is captioned with its bit's name in the field table; byte 8 has boxes for bits 0
+  // to 5 only.
+  auto caption = [](int flagRow, int bit) {
+    return QString::fromStdString(record::fieldOfRow(flagRow).bitNames[std::size_t(bit)]);
+  };
   for (int i = 0; i < 8; ++i) {
-    c.Check1[i] = checkBox(c.F[0], member("Check1", i), captions1[i], 3, 14 + 19 * i,
+    c.Check1[i] = checkBox(c.F[0], member("Check1", i), caption(5, i), 3, 14 + 19 * i,
                            c.F[0]->width() - 4, 19);
-    c.Check2[i] = checkBox(c.F[1], member("Check2", i), captions2[i], 3, 14 + 19 * i,
+    c.Check2[i] = checkBox(c.F[1], member("Check2", i), caption(6, i), 3, 14 + 19 * i,
                            c.F[1]->width() - 4, 19);
-    c.Check3[i] = checkBox(c.F[2], member("Check3", i), captions3[i], 3, 14 + 19 * i,
+    c.Check3[i] = checkBox(c.F[2], member("Check3", i), caption(7, i), 3, 14 + 19 * i,
                            c.F[2]->width() - 4, 19);
   }
   for (int i = 0; i < 6; ++i) {
-    c.Check4[i] = checkBox(c.F[3], member("Check4", i), captions4[i], 3, 14 + 18 * i,
+    c.Check4[i] = checkBox(c.F[3], member("Check4", i), caption(8, i), 3, 14 + 18 * i,
                            c.F[3]->width() - 4, 18);
   }
   // The flag captions are long for their frames: a narrow face of the same family fits them.

@@ -41,9 +41,14 @@ struct Stop {
   QString message;
 };
 
+// A message on standard error, every line of it starting with "tolvane: "; blank lines of
+// the record layer's messages are left out.
 void say(const QString& message) {
-  const QByteArray line = (QStringLiteral("tolvane: ") + message + QLatin1Char('\n')).toUtf8();
-  std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stderr);
+  QByteArray text;
+  for (const QString& line : message.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    text += (QStringLiteral("tolvane: ") + line + QLatin1Char('\n')).toUtf8();
+  }
+  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
 }
 
 void print(const std::string& text) {
@@ -498,6 +503,32 @@ QString changedByOthersText(const record::SaveOutcome& outcome) {
   return lines.join(QStringLiteral("; "));
 }
 
+// What planes.dat holds of an aircraft whose write failed, for the message: a flush fails
+// after the bytes went in, and a write may fail part of the way. `notWritten` says which
+// aircraft were written when this one's record is as it was.
+QString afterFailedWrite(const Application& a, bool first, const fs::path& file,
+                         const QString& notWritten) {
+  const record::RecordRead now = record::readRecord(file, a.slot);
+  // A file that cannot be read now (removed, cut short) was not written by this command; the
+  // reason says what became of it.
+  if (!now.ok() || now.bytes == a.before) return notWritten;
+  const QString others = first ? QString()
+                               : QStringLiteral(
+                                     " The aircraft listed above were written, and "
+                                     "the ones after this one were not.");
+  const QString path = script::textFromPath(file);
+  if (now.bytes == *a.document->bytes()) {
+    return QStringLiteral(
+               "%1 holds the new record of %2, but it may not have reached the disk; "
+               "check the file.%3")
+        .arg(quoted(path), nameOf(a.slot), others);
+  }
+  return QStringLiteral(
+             "%1 holds part of the new record of %2; %3 holds the file as it was "
+             "before this command.%4")
+      .arg(quoted(path), nameOf(a.slot), quoted(path + QStringLiteral(".bak")), others);
+}
+
 int apply(const QStringList& arguments) {
   Parser p(QStringLiteral("Applies aircraft scripts to planes.dat. Every script is read and "
                           "checked first; a refusal writes nothing. The first write of the run "
@@ -641,16 +672,20 @@ int apply(const QStringList& arguments) {
                 .arg(quoted(outcome.file), recordMessage(outcome.reason), notWritten));
         return kExitRefused;
       case Status::NotReadBack:
-        say(QStringLiteral("%1 was written, but reading it back did not give the bytes written: "
-                           "%2 The save may not have taken.")
-                .arg(what, recordMessage(outcome.reason)));
+        // The reason names the bytes read back otherwise, one line each.
+        say(QStringLiteral("%1: %2%3")
+                .arg(what, recordMessage(outcome.reason),
+                     &a == &applications.back()
+                         ? QString()
+                         : QStringLiteral("\nThe aircraft after it were not written.")));
         return kExitTrouble;
       case Status::Refused:
       case Status::Failed:
         break;
     }
     say(QStringLiteral("%1 could not be written: %2 %3")
-            .arg(what, recordMessage(outcome.reason), notWritten));
+            .arg(what, recordMessage(outcome.reason),
+                 afterFailedWrite(a, &a == &applications.front(), data->file, notWritten)));
     return kExitTrouble;
   }
   return kExitDone;

@@ -97,11 +97,15 @@ QJsonObject fieldJson(const Field& field, const RecordBytes& bytes) {
   }
   object[QStringLiteral("text")] = qText(record::playerText(field, bytes));
   if (field.kind == Field::Kind::Flags) {
+    // The bits set and, in the same order, their names as the window's check boxes give them.
     QJsonArray bits;
-    for (int bit = 0; bit < 8 * field.bytes; ++bit) {
-      if (value & (std::uint64_t{1} << bit)) bits.append(bit);
+    QJsonArray names;
+    for (const int bit : record::setBits(field, value)) {
+      bits.append(bit);
+      names.append(qText(record::bitName(field, bit)));
     }
     object[QStringLiteral("bits")] = bits;
+    object[QStringLiteral("flags")] = names;
   }
   if (field.unit != record::Unit::None) {
     const auto stored = static_cast<double>(value);

@@ -28,7 +28,7 @@ std::string aircraftTable(const std::array<RecordBytes, record::kSlotCount>& rec
 std::string recordText(int slot, const RecordBytes& bytes);
 
 // A field of a record as JSON: key, name, rows, raw bytes, the stored value and the player's
-// text, with the unit's figures or the flag bits where the field has them.
+// text, with the unit's figures, or the flag bits and their names, where the field has them.
 QJsonObject fieldJson(const record::Field& field, const RecordBytes& bytes);
 // A whole record as JSON: slot, aircraft, first file position and every field.
 QJsonObject recordJson(int slot, const RecordBytes& bytes);

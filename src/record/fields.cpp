@@ -27,9 +27,20 @@ std::vector<Field> makeFields() {
   const std::string byteEditor(kByteEditorBox);
 
   for (int row = 1; row <= 4; ++row) add("Pln No, byte " + std::to_string(row), row, 1, K::Raw);
+  // The captions of the check boxes, bit 0 first. Byte 8 has boxes for bits 0 to 5 only.
+  static const std::vector<std::string> kBitNames[4] = {
+      {"Fighter", "Bomber", "Flyable", "Jet", "Twin engined", "Four engined", "Rocket (V1)",
+       "German"},
+      {"British", "American", "Inline engine", "Not used", "Gear Back", "Gear Inwards",
+       "Gear Outwards", "Nose wheel"},
+      {"Counter rotating props", "Counter clockwise prop", "Gravity fed carburettor", "Not used",
+       "Dive bomber", "Attack plane", "Turn fighter", "Energy fighter"},
+      {"Defensive gun", "Multi crewed", "Combat flaps", "Automatic slats", "Light Armour",
+       "Heavy armour", "", ""}};
   for (int k = 0; k < 4; ++k) {
     add("Flags (byte " + std::to_string(5 + k) + ")", 5 + k, 1, K::Flags,
-        "Check" + std::to_string(k + 1));
+        "Check" + std::to_string(k + 1))
+        .bitNames = kBitNames[k];
   }
   add("Year", 9, 2, K::Number, "Text8", Unit::None, true);
   // The crew box writes byte 11 and clears byte 12, which a stored file may hold; a load
@@ -272,18 +283,33 @@ std::string playerText(const Field& field, const RecordBytes& bytes) {
 std::string playerText(const Field& field, std::uint64_t value) {
   std::string text = std::to_string(value);
   if (field.kind == Field::Kind::Flags) {
-    std::string bits;
-    for (int bit = 0; bit < 8 * field.bytes; ++bit) {
-      if (value & (std::uint64_t{1} << bit))
-        bits += (bits.empty() ? "" : ", ") + std::to_string(bit);
+    std::string names;
+    for (const int bit : setBits(field, value)) {
+      names += (names.empty() ? "" : ", ") + bitName(field, bit);
     }
-    return text + (bits.empty() ? " (no bits)" : " (bits " + bits + ")");
+    return text + " (" + (names.empty() ? "none" : names) + ")";
   }
   if (field.unit == Unit::None) return text;
   const auto stored = static_cast<double>(value);
   return numberToText(toPlayerUnit(field.unit, stored)) + " " + std::string(unitName(field.unit)) +
          " (" + numberToText(metricShown(field.unit, stored)) + " " +
          std::string(metricUnitName(field.unit)) + ")";
+}
+
+std::vector<int> setBits(const Field& field, std::uint64_t value) {
+  std::vector<int> bits;
+  for (int bit = 0; bit < 8 * field.bytes; ++bit) {
+    if (value & (std::uint64_t{1} << bit)) bits.push_back(bit);
+  }
+  return bits;
+}
+
+std::string bitName(const Field& field, int bit) {
+  const auto i = static_cast<std::size_t>(bit);
+  if (bit >= 0 && i < field.bitNames.size() && !field.bitNames[i].empty()) {
+    return field.bitNames[i];
+  }
+  return "bit " + std::to_string(bit);
 }
 
 std::string fieldKey(const Field& field) {

@@ -111,6 +111,9 @@ struct Field {
   // A typed box that writes this field along with its own: the damage box, whose standard
   // values choose a gun type and with it the type's sound.
   std::string alsoTypedBy;
+  // Flags: the names of bits 0 to 7 as the player knows them, the captions of the window's
+  // check boxes ("Fighter", "Light Armour"); empty for a bit that has no box.
+  std::vector<std::string> bitNames;
 
   bool holds(int row) const { return row >= firstRow && row < firstRow + bytes; }
   int lastRow() const { return firstRow + bytes - 1; }
@@ -152,12 +155,18 @@ std::string fieldValueText(const Field& field, const RecordBytes& bytes);
 //     The player's value is exact (up to 15 significant digits: "47.6190476190476 ft (14.5 m)"),
 //     so the text alone gives back the stored number; the metric value is the one the window's
 //     caption shows, so the two never disagree.
-//   flags:                 "53 (bits 0, 2, 4, 5)", "0 (no bits)"
+//   flags:                 the names of the bits set, "53 (Fighter, Flyable, Twin engined,
+//                          Four engined)", "0 (none)"
 //   the code:              its four characters as they are, "B24D"
 //   anything else:         the stored number, "1942"
 std::string playerText(const Field& field, const RecordBytes& bytes);
 // The same for a stored number of a field without Text kind.
 std::string playerText(const Field& field, std::uint64_t value);
+
+// The bits (0 to 7) set in a flag field's value, from the lowest up.
+std::vector<int> setBits(const Field& field, std::uint64_t value);
+// A flag bit's name: its check box's caption, or "bit 6" for a bit that has no box.
+std::string bitName(const Field& field, int bit);
 
 // The field's name as a stable key of lower-case letters, digits and underscores, for
 // machine-readable output: "max_speed", "gun_group_1_number", "flags_byte_5".

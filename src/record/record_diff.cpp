@@ -24,12 +24,13 @@ std::string metricFigure(Unit unit, std::uint64_t stored) {
   return fixed(toMetric(unit, static_cast<double>(stored)), 1);
 }
 
-std::string bitsText(std::uint64_t value, int bytes) {
-  std::string bits;
-  for (int bit = 0; bit < 8 * bytes; ++bit) {
-    if (value & (std::uint64_t{1} << bit)) bits += (bits.empty() ? "" : ", ") + std::to_string(bit);
+// The names of the bits that are set in `value` and not in `other`, or "none".
+std::string bitsOnlyIn(const Field& field, std::uint64_t value, std::uint64_t other) {
+  std::string names;
+  for (const int bit : setBits(field, value & ~other)) {
+    names += (names.empty() ? "" : ", ") + bitName(field, bit);
   }
-  return bits.empty() ? "no bits" : "bits " + bits;
+  return names.empty() ? "none" : names;
 }
 
 }  // namespace
@@ -48,7 +49,9 @@ std::string changeText(const Field& field, const RecordBytes& before, const Reco
   const std::uint64_t from = fieldValue(field, before);
   const std::uint64_t to = fieldValue(field, after);
   if (field.kind == Field::Kind::Flags) {
-    return name + bitsText(from, field.bytes) + kArrow + bitsText(to, field.bytes);
+    // The boxes that go off, then the ones that come on.
+    return name + std::to_string(from) + kArrow + std::to_string(to) + ": " +
+           bitsOnlyIn(field, from, to) + kArrow + bitsOnlyIn(field, to, from);
   }
   if (field.unit == Unit::None) return name + std::to_string(from) + kArrow + std::to_string(to);
   const std::string unit = std::string(unitName(field.unit));

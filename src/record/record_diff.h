@@ -18,7 +18,8 @@ std::string figureText(const Field& field, std::uint64_t stored);
 // One line for a field that differs: its name, then the value before and after.
 //   a figure with a unit:  "Max speed 390.22 → 418.00 mph (628.0 → 672.7 km/h)"
 //   the code:              "Code P38H → P38X"
-//   flags:                 "Flags (byte 8) bits 4 → bits 5" (the window names the boxes)
+//   flags, by the names of the boxes that go off, then of those that come on:
+//                          "Flags (byte 8) 19 → 35: Light Armour → Heavy armour"
 //   anything else:         "Year 1943 → 1942", "Tail damage 3 → 12"
 std::string changeText(const Field& field, const RecordBytes& before, const RecordBytes& after);
 

@@ -80,6 +80,7 @@ RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPos
     result.error = quoted(file) + " is not a regular file.";
     return result;
   }
+  result.identity = info.identity;
   const std::int64_t lastPosition = firstPosition + kRecordBytes - 1;
   if (info.size < lastPosition) {
     result.error = quoted(file) + " is too short: it holds " + std::to_string(info.size) +
@@ -242,9 +243,14 @@ bool RecordWriter::backupMade(const std::filesystem::path& file) const {
 }
 
 WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t firstPosition,
-                                const RecordBytes& bytes) {
+                                const RecordBytes& bytes,
+                                const std::optional<files::Identity>& checked) {
   WriteResult result;
   const std::string notSaved = "The record was not saved to " + quoted(file) + ": ";
+  const std::string replaced =
+      notSaved +
+      "another program replaced the file while it was being saved. Nothing was written; save "
+      "again.";
   const std::string gone =
       "the file is no longer there (it was removed or renamed since the record was loaded).";
   const std::int64_t lastPosition = firstPosition + kRecordBytes - 1;
@@ -264,6 +270,11 @@ WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t 
     result.error =
         notSaved +
         (error == std::errc::no_such_file_or_directory ? gone : systemReason(error) + ".");
+    return result;
+  }
+  if (checked && info.identity != *checked) {
+    result.replaced = true;
+    result.error = replaced;
     return result;
   }
   result.error = refusal(info);
@@ -299,10 +310,9 @@ WriteResult RecordWriter::write(const std::filesystem::path& file, std::int64_t 
     result.error = notSaved + "it cannot be examined: " + systemReason(error) + ".";
     return result;
   }
-  if (opened.identity != known->second) {
-    result.error = notSaved +
-                   "another program replaced the file while it was being saved. Nothing was "
-                   "written; save again.";
+  if (opened.identity != known->second || (checked && opened.identity != *checked)) {
+    result.replaced = true;
+    result.error = replaced;
     return result;
   }
   result.error = refusal(opened);

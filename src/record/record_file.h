@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,8 @@ Located locateDataFile(const std::filesystem::path& folder);
 
 struct RecordRead {
   RecordBytes bytes{};
-  std::string error;  // empty on success
+  files::Identity identity;  // the file read
+  std::string error;         // empty on success
   bool ok() const { return error.empty(); }
 };
 
@@ -46,6 +48,7 @@ struct WriteResult {
   std::string error;          // empty when the record was written
   bool backupFailed = false;  // nothing was written because the backup copy could not be made
   std::string backupReason;   // the system's reason the copy could not be made
+  bool replaced = false;      // nothing was written: another file took the checked one's place
   bool ok() const { return error.empty(); }
 };
 
@@ -57,11 +60,15 @@ struct WriteResult {
 // temporary name of its own, so that two programs saving at once never rename each other's
 // half-written copy into place. Each write goes into the existing file only (never creates
 // it, never changes its length); the file opened must be the one checked and copied, still a
-// regular file that holds the record; the write is flushed to disk.
+// regular file that holds the record; the write is flushed to disk. A caller that has checked
+// the file's record first gives the identity of the file it read as `checked`: when another
+// file has taken that one's place since, nothing is written (and nothing copied), so that no
+// record goes unchecked into a file another program put there.
 class RecordWriter {
  public:
   WriteResult write(const std::filesystem::path& file, std::int64_t firstPosition,
-                    const RecordBytes& bytes);
+                    const RecordBytes& bytes,
+                    const std::optional<files::Identity>& checked = std::nullopt);
 
   // The user agreed to write the file as it is now without a backup copy: writes into it make
   // no copy for the rest of the run. Another file put in its place is copied again.

@@ -7,6 +7,10 @@ std::string quoted(const std::filesystem::path& p) {
   return "\"" + p.string() + "\"";
 }
 
+// How often the record is checked and written when another program keeps putting new files
+// in planes.dat's place.
+constexpr int kCheckAttempts = 3;
+
 }  // namespace
 
 SaveOutcome saveRecord(RecordDocument& document, const std::filesystem::path& folder,
@@ -33,24 +37,36 @@ SaveOutcome saveRecord(RecordDocument& document, const std::filesystem::path& fo
   outcome.file = located.path;
   const std::int64_t first = document.firstPosition();
 
-  // Another program may have changed this aircraft since it was read or written here.
-  const RecordRead current = readRecordAt(located.path, first);
-  if (!current.ok()) {
-    outcome.reason = current.error;
-    return outcome;
-  }
-  const RecordBytes expected = document.expectedFileBytes();
-  if (current.bytes != expected && answers.overwrite != current.bytes) {
-    outcome.status = Status::ChangedByOthers;
-    outcome.changes = changedFields(expected, current.bytes);
-    outcome.fileBytes = current.bytes;
-    return outcome;
-  }
+  // Another program may have changed this aircraft since it was read or written here. It may
+  // also put a new file in planes.dat's place between this check and the write: the writer
+  // then writes nothing, and the check is made again on the new file.
+  WriteResult written;
+  for (int attempt = 1;; ++attempt) {
+    const RecordRead current = readRecordAt(located.path, first);
+    if (!current.ok()) {
+      outcome.reason = current.error;
+      return outcome;
+    }
+    const RecordBytes expected = document.expectedFileBytes();
+    if (current.bytes != expected && answers.overwrite != current.bytes) {
+      outcome.status = Status::ChangedByOthers;
+      outcome.changes = changedFields(expected, current.bytes);
+      outcome.fileBytes = current.bytes;
+      return outcome;
+    }
 
-  if (answers.withoutBackup) writer.allowWithoutBackup(located.path);
-  const WriteResult written = writer.write(located.path, first, *bytes);
+    // The answer was given for the file as it was at the first check.
+    if (answers.withoutBackup && attempt == 1) writer.allowWithoutBackup(located.path);
+    written = writer.write(located.path, first, *bytes, current.identity);
+    if (!written.replaced || attempt == kCheckAttempts) break;
+  }
   if (written.backupFailed) {
     outcome.status = Status::NoBackup;
+    outcome.reason = written.error;
+    return outcome;
+  }
+  if (written.replaced) {
+    // Nothing was written, and what the file holds now is no doing of this program's.
     outcome.reason = written.error;
     return outcome;
   }

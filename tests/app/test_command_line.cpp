@@ -1,7 +1,12 @@
 // The subcommands as a user runs them: the real tolvane binary with no display at all
 // (DISPLAY and QT_QPA_PLATFORM unset), on a generated planes.dat. Exit codes, standard output
 // and error, and the bytes of planes.dat and of the folder around it.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,8 +17,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 #include "record/fields.h"
 #include "record/layout.h"
@@ -32,19 +39,27 @@ struct Run {
   QByteArray err;
 };
 
-// Runs the program in the current folder (a DataFolder's) without any display.
-Run runTolvane(const QStringList& arguments) {
-  QProcess process;
+QByteArray readAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The environment of a run without any display, in the current folder.
+QProcessEnvironment environmentWithoutDisplay() {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     environment.remove(QString::fromLatin1(name));
   }
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir::current().filePath("config"));
-  process.setProcessEnvironment(environment);
-  process.start(QStringLiteral(TOLVANE_BINARY), arguments);
+  return environment;
+}
+
+Run finish(QProcess& process, const QStringList& arguments) {
   Run run;
   if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
     qWarning("tolvane %s did not finish", qPrintable(arguments.join(' ')));
+    process.kill();
+    process.waitForFinished();
     return run;
   }
   run.code = process.exitCode();
@@ -53,9 +68,58 @@ Run runTolvane(const QStringList& arguments) {
   return run;
 }
 
-QByteArray readAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// Runs the program in the current folder (a DataFolder's) without any display.
+Run runTolvane(const QStringList& arguments) {
+  QProcess process;
+  process.setProcessEnvironment(environmentWithoutDisplay());
+  process.start(QStringLiteral(TOLVANE_BINARY), arguments);
+  return finish(process, arguments);
+}
+
+bool straceWorks() {
+  QProcess p;
+  p.start(QStringLiteral("strace"), {"-qq", "-o", "/dev/null", "true"});
+  return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// The process id of the only child of a process.
+qint64 childOf(qint64 pid) {
+  QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+  if (!children.open(QIODevice::ReadOnly)) return 0;
+  return children.readAll().trimmed().toLongLong();
+}
+
+// Runs the program under strace with `trace`, strace's options (the calls traced, the fault
+// injected). When the options stop the program with SIGSTOP, `whileStopped` acts as another
+// program would while it is stopped, and then the program goes on.
+Run runTraced(const QStringList& trace, const QStringList& arguments,
+              const std::function<void()>& whileStopped) {
+  QTemporaryDir logs;
+  const QString log = logs.filePath(QStringLiteral("strace.log"));
+  QProcess process;
+  QProcessEnvironment environment = environmentWithoutDisplay();
+  // In a sanitizer build the leak check at exit cannot run under ptrace.
+  environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral("strace"), QStringList{"-qq", "-o", log} + trace +
+                                              QStringList{QStringLiteral(TOLVANE_BINARY)} +
+                                              arguments);
+  if (whileStopped) {
+    // strace notes the stop in its log once the program has stopped.
+    QElapsedTimer waited;
+    waited.start();
+    while (!readAll(log).contains("stopped by SIGSTOP")) {
+      if (process.state() == QProcess::NotRunning || waited.hasExpired(30000)) {
+        qWarning("tolvane did not stop: %s", readAll(log).right(2000).constData());
+        return finish(process, arguments);
+      }
+      QTest::qWait(10);
+    }
+    const qint64 pid = childOf(process.processId());
+    whileStopped();
+    ::kill(static_cast<pid_t>(pid), SIGCONT);
+  }
+  return finish(process, arguments);
 }
 
 void writeAll(const QString& path, const QByteArray& bytes) {
@@ -114,6 +178,9 @@ class CommandLineTest : public QObject {
     QCOMPARE(run.out, golden("show_b24d.txt"));
     // The number and the name give the same aircraft.
     QCOMPARE(runTolvane({"show", "--slot", "7"}).out, run.out);
+    run = runTolvane({"show", "--slot", "7", "--json"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, golden("show_b24d.json"));
   }
 
   void showJsonHoldsRawBytesBesideDecodedValues() {
@@ -148,8 +215,13 @@ class CommandLineTest : public QObject {
     QCOMPARE(speed.value("metric_unit").toString(), QString("km/h"));
     QCOMPARE(speed.value("metric_value").toDouble(), 487.61);
     QCOMPARE(speed.value("text").toString(), QString("303 mph (487.61 km/h)"));
+    // Flags by bit number and, in the same order, by the names of the window's boxes.
     const QJsonObject flags = fieldByKey(fields, "flags_byte_5");
     QCOMPARE(flags.value("bits").toArray(), QJsonArray({1, 2, 5}));
+    QCOMPARE(flags.value("flags").toArray(), QJsonArray({"Bomber", "Flyable", "Four engined"}));
+    QCOMPARE(flags.value("text").toString(), QString("38 (Bomber, Flyable, Four engined)"));
+    QCOMPARE(fieldByKey(fields, "flags_byte_8").value("flags").toArray(),
+             QJsonArray({"Defensive gun", "Multi crewed", "Light Armour"}));
     const QJsonObject code = fieldByKey(fields, "code");
     QCOMPARE(code.value("value").toString(), QString("B24D"));
     QCOMPARE(code.value("raw").toArray(), QJsonArray({'B', '2', '4', 'D'}));
@@ -195,14 +267,19 @@ class CommandLineTest : public QObject {
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray());
 
-    // Max speed of the B-24D and the year of the Me 262 in one; a byte between two records.
+    // Max speed and armour of the B-24D and the year of the Me 262 in one; a byte between two
+    // records.
     QByteArray changed = folder.bytes();
     changed[static_cast<int>(record::bytePosition(7, 25) - 1)] = char(0x10);
+    changed[static_cast<int>(record::bytePosition(7, 8) - 1)] = char(35);  // Heavy armour
     changed[static_cast<int>(record::bytePosition(24, 9) - 1)] = char(0x99);
     writeAll("other/PLANES.DAT", changed);
     run = runTolvane({"diff", "planes.dat", "other"});
     QCOMPARE(run.code, 1);
     QCOMPARE(run.out, golden("diff_two_aircraft.txt"));
+    run = runTolvane({"diff", "planes.dat", "other", "--json"});
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.out, golden("diff_two_aircraft.json"));
     // One aircraft alone; one that did not change.
     QCOMPARE(runTolvane({"diff", ".", "other", "--slot", "Me 262"}).out,
              QByteArray("Me 262 (slot 24):\n  Year: 1944 \u2192 1945\n"));
@@ -226,7 +303,8 @@ class CommandLineTest : public QObject {
     DataFolder folder;
     QVERIFY(QDir().mkdir("other"));
     QByteArray changed = folder.bytes();
-    changed[static_cast<int>(record::bytePosition(7, 9) - 1)] = char(0x98);  // 1943 -> 1944
+    changed[static_cast<int>(record::bytePosition(7, 9) - 1)] = char(0x98);      // 1943 -> 1944
+    changed[static_cast<int>(record::bytePosition(7, 5) - 1)] = char(38 | 128);  // and German
     writeAll("other/planes.dat", changed);
     const Run run = runTolvane({"diff", ".", "other", "--json"});
     QCOMPARE(run.code, 1);
@@ -237,8 +315,13 @@ class CommandLineTest : public QObject {
     QCOMPARE(aircraft.size(), 1);
     QCOMPARE(aircraft[0].toObject().value("slot").toInt(), 7);
     const QJsonArray changes = aircraft[0].toObject().value("changes").toArray();
-    QCOMPARE(changes.size(), 1);
-    const QJsonObject change = changes[0].toObject();
+    QCOMPARE(changes.size(), 2);
+    const QJsonObject flags = changes[0].toObject();
+    QCOMPARE(flags.value("key").toString(), QString("flags_byte_5"));
+    QCOMPARE(flags.value("b").toObject().value("bits").toArray(), QJsonArray({1, 2, 5, 7}));
+    QCOMPARE(flags.value("b").toObject().value("flags").toArray(),
+             QJsonArray({"Bomber", "Flyable", "Four engined", "German"}));
+    const QJsonObject change = changes[1].toObject();
     QCOMPARE(change.value("key").toString(), QString("year"));
     // The field objects are the ones show prints.
     const QJsonObject shownA =
@@ -388,15 +471,168 @@ class CommandLineTest : public QObject {
     QCOMPARE(readAll("copy.bak"), before.data);
   }
 
-  void applyOnAShortFileWritesNothing() {
+  // The faults the window's save is tested with, through apply: a full disk, a folder that
+  // takes no backup, planes.dat changed, replaced, cut short or removed by another program
+  // between the read and the write (the program is stopped there), a short or missing file.
+  // Each ends with a message and its exit status, and planes.dat and its backups exactly as
+  // docs/command-line.md says.
+  void applyFileFaults_data() {
+    QTest::addColumn<QStringList>("trace");    // strace's options; "%1" is planes.dat
+    QTest::addColumn<QString>("fault");        // what the test does to the folder or file
+    QTest::addColumn<QStringList>("scripts");  // b24: B-24D (slot 7); spit: Spit IX (11);
+                                               // last: slot 29
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("after");  // planes.dat: "as it was", "theirs", "B-24D written",
+                                         // "Spit IX written", or "gone"
+    QTest::addColumn<bool>("backups");   // .bak and .orig hold the file as it was
+    const QStringList b24{"b24.oaw"};
+    auto onData = [](const QString& call, const QString& inject) {
+      return QStringList{"-P", "%1", "-e", "trace=" + call, "-e", "inject=" + call + ":" + inject};
+    };
+    // Calls counted in the whole program: the first pwrite64 copies planes.dat to its backup.
+    auto anywhere = [](const QString& call, const QString& inject) {
+      return QStringList{"-e", "trace=" + call, "-e", "inject=" + call + ":" + inject};
+    };
+    // planes.dat is opened to read the aircraft (1), then to check it before the write (2).
+    const QStringList stopBeforeTheCheck = onData("openat", "signal=SIGSTOP:when=2");
+    QTest::newRow("full disk: the record's write")
+        << onData("pwrite64", "error=ENOSPC:when=1") << "" << b24 << 2
+        << "writing failed: No space left on device. Nothing was written."
+        << "as it was" << true;
+    QTest::newRow("full disk: the record's flush")
+        << onData("fdatasync", "error=ENOSPC:when=1") << "" << b24 << 2
+        << "flushing to disk failed: No space left on device. \"%1\" holds the new record of "
+           "B-24D, but it may not have reached the disk"
+        << "B-24D written" << true;
+    QTest::newRow("full disk: the backup copy")
+        << anywhere("pwrite64", "error=ENOSPC:when=1") << "" << b24 << 1
+        << "backup copy \"%1.bak\" could not be made: No space left on device"
+        << "as it was" << false;
+    QTest::newRow("full disk: the second aircraft's write")
+        << onData("pwrite64", "error=ENOSPC:when=2") << "" << QStringList{"spit.oaw", "b24.oaw"}
+        << 2
+        << "B-24D (slot 7) could not be written: The record was not saved to \"%1\": writing "
+           "failed: No space left on device. B-24D (slot 7) and the aircraft after it were not "
+           "written; the ones listed above were."
+        << "Spit IX written" << true;
+    QTest::newRow("a write not read back as written")
+        << onData("pwrite64", "retval=168:when=1") << "" << b24 << 2
+        << "reading it back does not give the bytes written"
+        << "as it was" << true;
+    QTest::newRow("unwritable folder: no backup possible")
+        << QStringList() << "unwritable folder" << b24 << 1
+        << "its backup copy \"%1.bak\" could not be made"
+        << "as it was" << false;
+    QTest::newRow("changed by another program between the read and the write")
+        << stopBeforeTheCheck << "change" << b24 << 1
+        << "another program changed B-24D (slot 7) in \"%1\" since it was read (Empty wt "
+           "32605 \u2192 10845). Nothing was written."
+        << "theirs" << false;
+    QTest::newRow("replaced by another program's file between the read and the write")
+        << stopBeforeTheCheck << "replace" << b24 << 1
+        << "another program changed B-24D (slot 7) in \"%1\" since it was read (Empty wt "
+           "32605 \u2192 10845)"
+        << "theirs" << false;
+    QTest::newRow("cut short between the read and the write")
+        << stopBeforeTheCheck << "shorten" << b24 << 2 << "\"%1\" is too short: it holds 1000 bytes"
+        << "theirs" << false;
+    QTest::newRow("removed between the read and the write")
+        << stopBeforeTheCheck << "remove" << b24 << 2 << "the file is no longer there"
+        << "gone" << false;
+    QTest::newRow("short planes.dat") << QStringList() << "short" << QStringList{"last.oaw"} << 2
+                                      << "\"%1\" is too short: it holds 6400 bytes"
+                                      << "theirs" << false;
+    QTest::newRow("missing planes.dat")
+        << QStringList() << "missing" << b24 << 2 << "There is no planes.dat in the folder"
+        << "gone" << false;
+  }
+  void applyFileFaults() {
+    QFETCH(QStringList, trace);
+    QFETCH(QString, fault);
+    QFETCH(QStringList, scripts);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(QString, after);
+    QFETCH(bool, backups);
+    if (!trace.isEmpty() &&
+        (QStandardPaths::findExecutable("strace").isEmpty() || !straceWorks())) {
+      QSKIP("strace is missing or cannot trace here");
+    }
     DataFolder folder;
+    const QString data = folder.filePath();
+    const QByteArray original = folder.bytes();
+    // The Heavy armour flag (byte 8) and the code's third letter (byte 167) of the B-24D, so
+    // that a record written in part would show; the max speed of the others.
+    writeAll("b24.oaw", exportedScript(7, {{9, "35"}, {168, "90"}}));
+    writeAll("spit.oaw", exportedScript(11, {{26, "100"}}));
     writeAll("last.oaw", exportedScript(29, {{26, "100"}}));
-    folder.setBytes(test::demoBytes().left(6400));
-    const FolderState before = stateOf(folder);
-    const Run run = runTolvane({"apply", "last.oaw"});
-    QCOMPARE(run.code, 2);
-    QVERIFY2(run.err.contains("too short") && run.err.contains("Nothing was written"), run.err);
-    QVERIFY(stateOf(folder) == before);
+    auto written = [](QByteArray file, int slot, QMap<int, int> bytes) {
+      for (auto it = bytes.begin(); it != bytes.end(); ++it) {
+        file[int(record::bytePosition(slot, it.key()) - 1)] = char(it.value());
+      }
+      return file;
+    };
+    // Another program's version: the B-24D's empty weight changed (32605 to 10845).
+    QByteArray theirs = written(original, 7, {{30, 42}});
+    if (fault == "short") theirs = original.left(6400);
+    if (fault == "shorten") theirs = original.left(1000);
+    if (fault == "short") folder.setBytes(theirs);
+    if (fault == "missing") QVERIFY(QFile::remove(data));
+
+    // A folder that takes no new file: immutable for root, read-only for anyone else.
+    const QByteArray dir = QFile::encodeName(folder.path());
+    struct Unlock {
+      QString path;
+      void release() {
+        if (path.isEmpty()) return;
+        if (::geteuid() == 0) QProcess::execute("chattr", {"-i", path});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        path.clear();
+      }
+      ~Unlock() { release(); }
+    } unlock;
+    if (fault == "unwritable folder") {
+      unlock.path = folder.path();
+      const bool locked = ::geteuid() == 0 ? QProcess::execute("chattr", {"+i", folder.path()}) == 0
+                                           : ::chmod(dir.constData(), 0555) == 0;
+      if (!locked) QSKIP("the folder cannot be made unwritable here (chattr +i needs root)");
+    }
+
+    const auto whileStopped = [&] {
+      if (fault == "change") writeAll(data, theirs);
+      if (fault == "shorten") QFile::resize(data, 1000);
+      if (fault == "remove") QFile::remove(data);
+      if (fault == "replace") {
+        writeAll(folder.path() + "/theirs.tmp", theirs);
+        ::rename(QFile::encodeName(folder.path() + "/theirs.tmp").constData(),
+                 QFile::encodeName(data).constData());
+      }
+    };
+    for (QString& option : trace) option.replace("%1", data);
+    const QStringList arguments =
+        QStringList{"apply"} + scripts + QStringList{"--to", folder.path()};
+    const bool stops = trace.join(' ').contains("SIGSTOP");
+    const Run run = trace.isEmpty() ? runTolvane(arguments)
+                                    : runTraced(trace, arguments,
+                                                stops ? whileStopped : std::function<void()>());
+    unlock.release();
+
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.startsWith("tolvane: "), run.err);
+    QVERIFY2(QString::fromUtf8(run.err).contains(QString(message).replace("%1", data)), run.err);
+    // Only an aircraft written before the fault is reported as changed.
+    QCOMPARE(run.out.isEmpty(), after != "Spit IX written");
+    if (after == "as it was") QCOMPARE(folder.bytes(), original);
+    if (after == "theirs") QCOMPARE(folder.bytes(), theirs);
+    if (after == "B-24D written")
+      QCOMPARE(folder.bytes(), written(original, 7, {{8, 35}, {167, 90}}));
+    if (after == "Spit IX written") QCOMPARE(folder.bytes(), written(original, 11, {{25, 100}}));
+    if (after == "gone") QVERIFY(!QFile::exists(data));
+    QCOMPARE(readAll(data + ".bak"), backups ? original : QByteArray());
+    QCOMPARE(readAll(data + ".orig"), backups ? original : QByteArray());
+    // No temporary copy is left behind.
+    QCOMPARE(QDir(folder.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
   }
 
   // The completion script lists the aircraft names itself; they must stay the list's.

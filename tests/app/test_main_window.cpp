@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "record/demo_data.h"
+#include "record/fields.h"
 #include "record/layout.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
@@ -141,6 +142,28 @@ class MainWindowTest : public QObject {
     else if (auto* g = qobject_cast<QGroupBox*>(w))
       text = g->title();
     QCOMPARE(text, caption);
+  }
+
+  // The flag boxes are captioned with the field table's bit names, which the script preview
+  // and the command line print as well; a bit without a name has no box.
+  void flagBoxesShowTheFieldTablesBitNames() {
+    Fixture f;
+    for (int row = 5; row <= 8; ++row) {
+      const record::Field& field = record::fieldOfRow(row);
+      QCOMPARE(field.kind, record::Field::Kind::Flags);
+      for (int bit = 0; bit < 8; ++bit) {
+        const QString name =
+            QStringLiteral("%1(%2)").arg(QString::fromStdString(field.box)).arg(bit);
+        auto* box = f.find<QCheckBox>(name);
+        const std::string& caption = field.bitNames[static_cast<std::size_t>(bit)];
+        if (caption.empty()) {
+          QVERIFY2(!box, qPrintable(name));
+          continue;
+        }
+        QVERIFY2(box, qPrintable(name));
+        QCOMPARE(box->text(), QString::fromStdString(caption));
+      }
+    }
   }
 
   void topLevelControlsSitWhereTheTableSays_data() {

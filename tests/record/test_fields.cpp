@@ -7,6 +7,7 @@
 #include <string>
 
 #include "record/fields.h"
+#include "record/record_diff.h"
 
 using namespace tolvane::record;
 using Kind = Field::Kind;
@@ -228,14 +229,92 @@ class FieldsTest : public QObject {
     QTest::newRow("weight") << "Empty wt" << 7000ull << "7000 lb (3175 kg)";
     QTest::newRow("no unit") << "Fuel burn rate" << 12ull << "12";
     QTest::newRow("year") << "Year" << 1942ull << "1942";
-    QTest::newRow("flags") << "Flags (byte 5)" << 53ull << "53 (bits 0, 2, 4, 5)";
-    QTest::newRow("no flags") << "Flags (byte 6)" << 0ull << "0 (no bits)";
-    QTest::newRow("all flags") << "Flags (byte 7)" << 255ull << "255 (bits 0, 1, 2, 3, 4, 5, 6, 7)";
+    QTest::newRow("flags") << "Flags (byte 5)" << 53ull
+                           << "53 (Fighter, Flyable, Twin engined, Four engined)";
+    QTest::newRow("no flags") << "Flags (byte 6)" << 0ull << "0 (none)";
+    QTest::newRow("all flags") << "Flags (byte 7)" << 255ull
+                               << "255 (Counter rotating props, Counter clockwise prop, Gravity "
+                                  "fed carburettor, Not used, Dive bomber, Attack plane, Turn "
+                                  "fighter, Energy fighter)";
+    // Byte 8's bits 6 and 7 have no box and are named by their numbers.
+    QTest::newRow("bits without a box")
+        << "Flags (byte 8)" << 209ull << "209 (Defensive gun, Light Armour, bit 6, bit 7)";
   }
   void valuesInThePlayersTerms() {
     QFETCH(QString, field);
     QFETCH(qulonglong, value);
     QTEST(q(playerText(named(field.toUtf8().constData()), value)), "text");
+  }
+
+  // The flag bits are named as the window's check boxes have always been captioned; the window
+  // and the command line take the names from here.
+  void flagBitsHaveTheBoxesNames_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("byte 5") << "Flags (byte 5)"
+                            << QStringList{"Fighter",      "Bomber",       "Flyable",     "Jet",
+                                           "Twin engined", "Four engined", "Rocket (V1)", "German"};
+    QTest::newRow("byte 6") << "Flags (byte 6)"
+                            << QStringList{"British",       "American",  "Inline engine",
+                                           "Not used",      "Gear Back", "Gear Inwards",
+                                           "Gear Outwards", "Nose wheel"};
+    QTest::newRow("byte 7") << "Flags (byte 7)"
+                            << QStringList{"Counter rotating props",
+                                           "Counter clockwise prop",
+                                           "Gravity fed carburettor",
+                                           "Not used",
+                                           "Dive bomber",
+                                           "Attack plane",
+                                           "Turn fighter",
+                                           "Energy fighter"};
+    QTest::newRow("byte 8") << "Flags (byte 8)"
+                            << QStringList{"Defensive gun",   "Multi crewed", "Combat flaps",
+                                           "Automatic slats", "Light Armour", "Heavy armour",
+                                           "bit 6",           "bit 7"};
+  }
+  void flagBitsHaveTheBoxesNames() {
+    QFETCH(QString, field);
+    QFETCH(QStringList, names);
+    const Field& flags = named(field.toUtf8().constData());
+    QStringList got;
+    for (int bit = 0; bit < 8; ++bit) got << q(bitName(flags, bit));
+    QCOMPARE(got, names);
+    // Only the bits with a box have a name of their own.
+    int boxes = 0;
+    for (const std::string& name : flags.bitNames) boxes += name.empty() ? 0 : 1;
+    QCOMPARE(boxes, field.endsWith("8)") ? 6 : 8);
+  }
+
+  // A flag byte's change names the boxes that go off, then those that come on, as the
+  // script preview shows it.
+  void flagChangesNameTheBoxes_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one pair swapped") << 8 << 19 << 35
+                                      << QString::fromUtf8(
+                                             "Flags (byte 8) 19 \u2192 35: Light Armour \u2192 "
+                                             "Heavy armour");
+    QTest::newRow("only on, a bit without a box")
+        << 8 << 0 << 65
+        << QString::fromUtf8(
+               "Flags (byte 8) 0 \u2192 65: none \u2192 Defensive "
+               "gun, bit 6");
+    QTest::newRow("only off") << 5 << 3 << 0
+                              << QString::fromUtf8(
+                                     "Flags (byte 5) 3 \u2192 0: Fighter, Bomber "
+                                     "\u2192 none");
+  }
+  void flagChangesNameTheBoxes() {
+    QFETCH(int, row);
+    QFETCH(int, before);
+    QFETCH(int, after);
+    RecordBytes a{};
+    RecordBytes b{};
+    a[static_cast<std::size_t>(row - 1)] = static_cast<std::uint8_t>(before);
+    b[static_cast<std::size_t>(row - 1)] = static_cast<std::uint8_t>(after);
+    QTEST(q(changeText(fieldOfRow(row), a, b)), "text");
   }
 
   // From a record's bytes: little-endian numbers, the code's characters, the plain texts of

@@ -275,6 +275,34 @@ class RecordFileTest : public QObject {
     QCOMPARE(temporaries(dir.path()), QStringList());
   }
 
+  // The caller checked the record of one file, and another file stands at the name when the
+  // write begins: nothing is copied or written, and the result says the file was replaced.
+  void aWriteIntoAnotherFileThanTheCheckedOneIsRefused() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    const QByteArray original = demoBytes();
+    writeFile(path, original);
+    const RecordRead checked = readRecord(fs(path), 29);
+    QVERIFY(checked.ok());
+    writeFile(dir.filePath("new.dat"), original);
+    QVERIFY(::rename(QFile::encodeName(dir.filePath("new.dat")).constData(),
+                     QFile::encodeName(path).constData()) == 0);
+    RecordBytes bytes = demoRecord(29);
+    bytes[0] = 1;
+    RecordWriter writer;
+    const WriteResult result = writer.write(fs(path), bytePosition(29, 1), bytes, checked.identity);
+    QVERIFY(result.replaced);
+    QVERIFY2(QString::fromStdString(result.error).contains("another program replaced the file"),
+             result.error.c_str());
+    QCOMPARE(readFile(path), original);
+    QVERIFY(!QFile::exists(path + ".bak"));
+    QCOMPARE(temporaries(dir.path()), QStringList());
+    // The file read afresh is the one written.
+    const RecordRead again = readRecord(fs(path), 29);
+    QVERIFY(writer.write(fs(path), bytePosition(29, 1), bytes, again.identity).ok());
+    QCOMPARE(uchar(readFile(path)[int(bytePosition(29, 1)) - 1]), uchar(1));
+  }
+
   // Between the check by name and the open, another program puts a new file in planes.dat's
   // place, cuts it short or removes it: the write sees it on the open file and writes nothing.
   void fileChangedBetweenCheckAndOpen_data() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "record/demo_data.h"
+#include "record/file_system.h"
 #include "record/save_pipeline.h"
 
 using namespace tolvane::record;
@@ -235,6 +236,63 @@ class SavePipelineTest : public QObject {
     QVERIFY(readAll(game.file) == game.saved());
     QVERIFY(readAll(game.folder / "planes.dat.bak") == theirFile);
     QVERIFY(!game.document.unsaved());
+  }
+
+  // Another program puts a new planes.dat in the old one's place after the record was checked
+  // and before it is written (here: as the writer opens the file). The new file's record is
+  // checked before anything goes into it: a change of this aircraft is asked about, a change
+  // elsewhere is kept and the record written into the new file, copied first.
+  void aFileReplacedAfterTheCheckIsCheckedAgain_data() {
+    QTest::addColumn<int>("row");           // the byte the other program changed (0: none)
+    QTest::addColumn<int>("replacements");  // how many opens for writing find a new file
+    QTest::addColumn<QString>("status");
+    QTest::newRow("their change of this aircraft") << kYearLow << 1 << "ChangedByOthers";
+    QTest::newRow("their change elsewhere in the file") << 0 << 1 << "Written";
+    QTest::newRow("a new file at every write") << 0 << 100 << "Failed";
+  }
+  void aFileReplacedAfterTheCheckIsCheckedAgain() {
+    QFETCH(int, row);
+    QFETCH(int, replacements);
+    QFETCH(QString, status);
+    Game game;
+    game.document.setValue(100, "42");
+    Bytes theirs = readAll(game.file);
+    theirs[1] = 9;  // the lead-in: no aircraft's
+    if (row != 0) theirs[static_cast<std::size_t>(bytePosition(kSlot, row) - 1)] = 160;
+    int left = replacements;
+    const fs::path next = game.folder / "theirs.dat";
+    files::testing::setSeam({[&](files::testing::Step step, const fs::path&) {
+                               if (step == files::testing::Step::OpenForWriting && left > 0) {
+                                 --left;
+                                 std::ofstream(next, std::ios::binary)
+                                     .write(reinterpret_cast<const char*>(theirs.data()),
+                                            static_cast<std::streamsize>(theirs.size()));
+                                 fs::rename(next, game.file);
+                               }
+                               return std::error_code();
+                             },
+                             {}});
+    const SaveOutcome outcome = game.save();
+    files::testing::setSeam({});
+    QCOMPARE(QString(statusName(outcome.status)), status);
+    if (status == "Written") {
+      QVERIFY(readAll(game.file) == withRecord(theirs, kSlot, *game.document.bytes()));
+      QVERIFY(readAll(game.folder / "planes.dat.bak") == theirs);
+      return;
+    }
+    // Nothing of the record went into their file.
+    QVERIFY(readAll(game.file) == theirs);
+    QVERIFY(game.document.unsaved());
+    if (status == "ChangedByOthers") {
+      QCOMPARE(changesText(outcome), QString("Year: 1943 -> 1952"));
+      return;
+    }
+    QVERIFY2(outcome.reason.find("another program replaced the file") != std::string::npos,
+             outcome.reason.c_str());
+    // Their file is not taken for this program's own write: the next save checks it again
+    // and, with the lead-in the only change, writes.
+    COMPARE_STATUS(game.save(), Status::Written);
+    QVERIFY(readAll(game.file) == withRecord(theirs, kSlot, *game.document.bytes()));
   }
 
   void aFileChangedAgainAfterTheQuestionIsAskedAbout() {
