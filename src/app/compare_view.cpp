@@ -71,6 +71,7 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
   filter_->setFilterKeyColumn(ui::CompareModel::kMarkColumn);
   table_ = new QTableView(this);
   table_->setObjectName("CompareTable");
+  table_->setAccessibleName(QStringLiteral("Fields compared"));
   table_->setModel(filter_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -104,13 +105,19 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
   auto* closeButton = new QPushButton(QStringLiteral("Close"), this);
   closeButton->setObjectName("CompareClose");
   auto* buttons = new QHBoxLayout;
+  const QFontMetrics buttonMetrics(takeGroupButton_->font());
   for (QPushButton* button : {takeButton_, takeGroupButton_, takeAllButton_}) {
     // Enter in the table takes nothing by accident: a take is a button pressed on purpose.
     button->setAutoDefault(false);
+    // Room around the caption, which the style alone leaves tight.
+    button->setMinimumWidth(buttonMetrics.horizontalAdvance(button->text()) +
+                            2 * buttonMetrics.horizontalAdvance(QLatin1Char('M')));
     buttons->addWidget(button);
   }
   closeButton->setAutoDefault(false);
   folderButton_->setAutoDefault(false);
+  folderButton_->setMinimumWidth(buttonMetrics.horizontalAdvance(folderButton_->text()) +
+                                 2 * buttonMetrics.horizontalAdvance(QLatin1Char('M')));
   buttons->addStretch(1);
   buttons->addWidget(closeButton);
 
