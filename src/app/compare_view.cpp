@@ -11,9 +11,11 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <system_error>
 
 #include "app/record_session.h"
+#include "record/fields.h"
 #include "record/layout.h"
 #include "script/native_path.h"
 #include "ui/compare_model.h"
@@ -79,13 +81,15 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
   table_->setTabKeyNavigation(false);
   table_->setWordWrap(false);
   table_->verticalHeader()->hide();
+  // The field names and the mark are measured when the view is shown, not at every change of
+  // a value; the two values share the rest. Rows are one line high.
   QHeaderView* header = table_->horizontalHeader();
-  header->setSectionResizeMode(ui::CompareModel::kFieldColumn, QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(QHeaderView::Interactive);
   header->setSectionResizeMode(ui::CompareModel::kOpenColumn, QHeaderView::Stretch);
-  header->setSectionResizeMode(ui::CompareModel::kMarkColumn, QHeaderView::ResizeToContents);
   header->setSectionResizeMode(ui::CompareModel::kOtherColumn, QHeaderView::Stretch);
-  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->verticalHeader()->setMinimumSectionSize(1);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
 
   onlyDifferences_ = new QCheckBox(QStringLiteral("Only differences"), this);
   onlyDifferences_->setObjectName("OnlyDifferences");
@@ -179,6 +183,15 @@ CompareView::~CompareView() {
 
 void CompareView::showAndRaise() {
   refresh();
+  // Wide enough for the longest field name, whichever rows are on view.
+  const QFontMetrics metrics(table_->font());
+  int nameWidth = 0;
+  for (const record::Field& field : record::allFields()) {
+    nameWidth = std::max(nameWidth, metrics.horizontalAdvance(QString::fromStdString(field.name)));
+  }
+  table_->setColumnWidth(ui::CompareModel::kFieldColumn,
+                         nameWidth + 2 * metrics.horizontalAdvance(QLatin1Char('M')));
+  table_->resizeColumnToContents(ui::CompareModel::kMarkColumn);
   show();
   raise();
   activateWindow();
