@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileDialog>
+#include <QDir>
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
@@ -273,7 +273,7 @@ bool chooseGameFolder(MainWindow& window) {
   const QString title = QStringLiteral("Choose the game folder");
   QString from = QDir::homePath();
   for (;;) {
-    const QString chosen = QFileDialog::getExistingDirectory(&window, title, from);
+    const QString chosen = ui::prompter().chooseFolder(title, from);
     if (chosen.isEmpty()) return false;
     const fs::path folder = script::pathFromDialogText(chosen);
     const record::Located located = record::locateDataFile(folder);

@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/compare_view.h"
 #include "app/game_folder.h"
 #include "app/main_window_layout.h"
 #include "app/record_session.h"
@@ -159,7 +160,10 @@ void MainWindow::showEvent(QShowEvent* event) {
   }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The compare view works on the session, which goes before the window's children.
+  delete compareView_;
+}
 
 QSize MainWindow::defaultSize() {
   return {twips(9900), twips(6795)};
@@ -229,8 +233,11 @@ void MainWindow::createHistoryActions() {
   chooseFolderAction_ = new QAction(kChooseFolderEntry, this);
   chooseFolderAction_->setObjectName("ChooseFolderAction");
   chooseFolderAction_->setShortcut(kChooseFolderShortcut);
-  for (QAction* action :
-       {undoAction_, redoAction_, revertAction_, applyScriptAction_, chooseFolderAction_}) {
+  compareAction_ = new QAction(QStringLiteral("Compare with..."), this);
+  compareAction_->setObjectName("CompareAction");
+  compareAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  for (QAction* action : {undoAction_, redoAction_, revertAction_, applyScriptAction_,
+                          chooseFolderAction_, compareAction_}) {
     action->setShortcutContext(Qt::WindowShortcut);
     action->setShortcutVisibleInContextMenu(true);
     addAction(action);
@@ -246,6 +253,7 @@ void MainWindow::createHistoryActions() {
     if (!path.isEmpty()) applyScriptFile(script::textFromPath(script::pathFromDialogText(path)));
   });
   connect(chooseFolderAction_, &QAction::triggered, this, [this] { chooseGameFolder(*this); });
+  connect(compareAction_, &QAction::triggered, this, [this] { openCompareView(); });
   setAcceptDrops(true);
 
   // The grid's own context menu holds the same entries.
@@ -513,6 +521,7 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   undoAction_->setEnabled(session_->canUndo() && !covered);
   redoAction_->setEnabled(session_->canRedo() && !covered);
   revertAction_->setEnabled(session_->openSlot() >= 0);
+  compareAction_->setEnabled(session_->openSlot() >= 0);
   QMenu menu(this);
   menu.setObjectName("HistoryMenu");
   menu.addAction(undoAction_);
@@ -520,12 +529,28 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   menu.addSeparator();
   menu.addAction(revertAction_);
   menu.addAction(applyScriptAction_);
+  menu.addAction(compareAction_);
   menu.addSeparator();
   menu.addAction(chooseFolderAction_);
   menu.exec(globalPosition);
   // The shortcuts work whenever there is something to do; the menu alone shows the state.
-  revertAction_->setEnabled(true);
+  for (QAction* action : {revertAction_, compareAction_}) action->setEnabled(true);
   enableHistoryKeys();
+}
+
+CompareView* MainWindow::openCompareView() {
+  if (session_->openSlot() < 0) {
+    ui::prompter().showError(kTitle, QStringLiteral("There is nothing to compare yet: pick an "
+                                                    "aircraft in the list first."));
+    return nullptr;
+  }
+  if (!compareView_) {
+    compareView_ = new CompareView(*session_, this);
+    // The history's keys and the compare entry work while the view has the keyboard too.
+    compareView_->addActions({undoAction_, redoAction_, compareAction_});
+  }
+  compareView_->showAndRaise();
+  return compareView_;
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -28,6 +28,7 @@ class ScriptMaker;
 
 namespace tolvane::app {
 
+class CompareView;
 class RecordSession;
 class ExtraRoom;
 
@@ -83,6 +84,12 @@ class MainWindow : public QWidget {
   QAction* applyScriptAction() const { return applyScriptAction_; }
   // "Choose the game folder...": the folder chooser, reachable at any time.
   QAction* chooseFolderAction() const { return chooseFolderAction_; }
+  // "Compare with...": the open aircraft beside a backup, another aircraft or another folder.
+  QAction* compareAction() const { return compareAction_; }
+
+  // Opens the compare view of the open aircraft (or brings it to the front, read afresh);
+  // nothing, with the user told why, while no aircraft is open.
+  CompareView* openCompareView();
 
   // Applies an aircraft script (".oaw") to the open record after a preview the user accepts:
   // its values go into the value cells as one step that undo takes back, and nothing is
@@ -115,6 +122,8 @@ class MainWindow : public QWidget {
   QAction* revertAction_ = nullptr;
   QAction* applyScriptAction_ = nullptr;
   QAction* chooseFolderAction_ = nullptr;
+  QAction* compareAction_ = nullptr;
+  CompareView* compareView_ = nullptr;  // made at its first opening; a child of the window
 
   editors::WindowControls controls_;
   editors::WindowState state_;

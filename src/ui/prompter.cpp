@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,6 +16,10 @@
 namespace tolvane::ui {
 namespace {
 Prompter* current = nullptr;
+}
+
+QString Prompter::chooseFolder(const QString& title, const QString& from) {
+  return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, from);
 }
 
 void MessageBoxPrompter::showError(const QString& title, const QString& text) {

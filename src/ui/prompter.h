@@ -28,6 +28,9 @@ class Prompter {
     return choose(title, text + QStringLiteral("\n\n") + details, buttons, defaultIndex,
                   escapeIndex);
   }
+  // The folder chooser, opened at `from`; returns the folder taken, or an empty text when the
+  // user cancelled. By default the desktop's folder dialog.
+  virtual QString chooseFolder(const QString& title, const QString& from);
 };
 
 class MessageBoxPrompter : public Prompter {

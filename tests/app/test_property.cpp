@@ -44,6 +44,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <algorithm>
 #include <bitset>
@@ -53,12 +54,14 @@
 #include <random>
 #include <vector>
 
+#include "app/compare_view.h"
 #include "editors/value_mark.h"
 #include "record/charset.h"
 #include "record/layout.h"
 #include "record/numbers.h"
 #include "support/test_support.h"
 #include "ui/byte_grid.h"
+#include "ui/compare_model.h"
 #include "ui/controls.h"
 #include "ui/pick_list.h"
 
@@ -304,6 +307,7 @@ struct Stats {
   long exactUndos = 0;       // of them, undos of a single click or commit, predicted exactly
   long redos = 0;            // redos that changed the cells
   long reverts = 0;          // reverts to the file's bytes
+  long takes = 0;            // takes from the compare view that changed the cells
   long pastes = 0;           // Ctrl+V in a box
   long byteCommits = 0;      // Enter in the byte editor's box that wrote its row
   long byteBoxesClosed = 0;  // byte boxes closed by keys in the grid, their Enter ignored
@@ -390,7 +394,8 @@ class Runner {
           // the file's bytes.
           exact_ = std::make_pair(*revertUndone_, cellsAfter);
         } else if (cellsAfter != cellsBefore &&
-                   (what.startsWith("click Check") || what.startsWith("byte "))) {
+                   (what.startsWith("click Check") || what.startsWith("byte ") ||
+                    what.startsWith("take"))) {
           exact_ = std::make_pair(cellsBefore, cellsAfter);
         } else if (cellsAfter != cellsBefore) {
           exact_.reset();
@@ -1499,7 +1504,7 @@ class Runner {
       default:
         break;
     }
-    switch (below(21)) {
+    switch (below(23)) {
       case 0:
       case 1:
         return listKey();
@@ -1534,10 +1539,58 @@ class Runner {
       case 19:
         return byteBoxThenGridKeys();
       case 20:
-        return below(2) == 0 ? resizeWindow() : rightClick();
+        return compareAndTake();
+      case 21:
+        return resizeWindow();
       default:
         return rightClick();
     }
+  }
+
+  // "Compare with..." another aircraft of planes.dat, then Take on a field or Take all: the
+  // value cells of those fields get that aircraft's bytes as the file holds them, every other
+  // cell stays, and nothing is written. The view is closed again.
+  QString compareAndTake() {
+    const int open = f_.window->openSlot();
+    if (open < 0) return "skip";
+    const QStringList cells = column(kValueColumn);
+    f_.window->compareAction()->trigger();
+    auto* view = f_.window->findChild<app::CompareView*>("CompareView");
+    if (view == nullptr || !view->isVisible()) {
+      failure_ = "Compare with... opened no view";
+      return "take";
+    }
+    app::CompareView::Source source;
+    source.slot = below(kSlotCount);
+    view->setSource(source);
+    const QByteArray other = recordIn(model_, source.slot);
+    const bool all = below(3) == 0;
+    int row = 0;
+    if (!all) {
+      auto* table = view->findChild<QTableView*>("CompareTable");
+      row = below(table->model()->rowCount());
+      table->setCurrentIndex(table->model()->index(row, 0));
+    }
+    auto* button = view->findChild<QPushButton*>(all ? "TakeAll" : "Take");
+    if (button->isEnabled()) QTest::mouseClick(button, Qt::LeftButton);
+    view->close();
+    const record::Field& field = ui::CompareModel::fieldAt(row);
+    const QStringList after = column(kValueColumn);
+    for (int r = 1; r <= kRecordBytes; ++r) {
+      const bool taken = all || field.holds(r);
+      const QString want = taken ? QString::number(quint8(other[r - 1])) : cells[r - 1];
+      // A cell already holding that byte in another spelling ("07") is left as it is.
+      if (stored({after[r - 1]}) != stored({want})) {
+        failure_ =
+            QStringLiteral("after a take from slot %1 byte %2 is \"%3\" where \"%4\" was due")
+                .arg(source.slot)
+                .arg(r)
+                .arg(after[r - 1], want);
+        return "take";
+      }
+    }
+    if (after != cells) ++stats_.takes;
+    return all ? QStringLiteral("take all") : QStringLiteral("take a field");
   }
 
   QString check() {
@@ -1694,8 +1747,8 @@ class PropertyTest : public QObject {
         stats.othersAnswers[2], stats.rightClicks, stats.tabs, stats.resizes);
     qInfo(
         "history: %ld undos (%ld of a single click or commit, predicted exactly), %ld redos, "
-        "%ld reverts",
-        stats.undos, stats.exactUndos, stats.redos, stats.reverts);
+        "%ld reverts, %ld takes from another aircraft",
+        stats.undos, stats.exactUndos, stats.redos, stats.reverts, stats.takes);
     qInfo(
         "%ld pastes; byte editor: %ld commits, %ld boxes closed by keys in the grid; boxes seen "
         "after a step: %ld marked refused, %ld with a note, %ld showing typed text",

@@ -50,6 +50,12 @@ int RecordingPrompter::choose(const QString&, const QString& text, const QString
   return taken;
 }
 
+QString RecordingPrompter::chooseFolder(const QString& title, const QString& from) {
+  folderTitles << title;
+  if (folders.isEmpty()) return Prompter::chooseFolder(title, from);
+  return folders.takeFirst();
+}
+
 bool noteShown(const QLineEdit* box, const QString& savedAs) {
   const QColor colour = box->palette().color(QPalette::Text);
   return colour != QColor(Qt::red) && colour == editors::noteColour() &&

@@ -40,6 +40,11 @@ class RecordingPrompter : public ui::Prompter {
   // When set, answers every question with several buttons instead of choices: it gets the
   // question and its buttons and returns the index of the button taken.
   std::function<int(const QString& text, const QStringList& buttons)> chooser;
+  // Answers to the next folder choosers, taken in order (an empty one cancels); once they run
+  // out, the real folder dialog opens. Each chooser's title is kept in folderTitles.
+  QStringList folders;
+  QStringList folderTitles;
+  QString chooseFolder(const QString& title, const QString& from) override;
 };
 
 // A temporary folder holding a generated planes.dat; the process works in it while the
