@@ -35,6 +35,8 @@ class RecordSession : public QObject {
   // The open record, which the grid shows and every editor writes into.
   record::RecordDocument& document() { return *document_; }
   const record::RecordDocument& document() const { return *document_; }
+  // The same for a view that may outlive the session (it keeps the document alive).
+  std::shared_ptr<record::RecordDocument> sharedDocument() const { return document_; }
 
   const std::filesystem::path& folder() const { return folder_; }
   void setFolder(const std::filesystem::path& folder) { folder_ = folder; }

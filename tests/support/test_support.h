@@ -29,6 +29,8 @@ class RecordingPrompter : public ui::Prompter {
            const QString& second) override;
   int choose(const QString& title, const QString& text, const QStringList& buttons,
              int defaultIndex, int escapeIndex) override;
+  int chooseItem(const QString& title, const QString& text, const QStringList& items, int current,
+                 const QString& acceptText) override;
 
   QStringList errors;
   QStringList questions;
@@ -40,6 +42,10 @@ class RecordingPrompter : public ui::Prompter {
   // When set, answers every question with several buttons instead of choices: it gets the
   // question and its buttons and returns the index of the button taken.
   std::function<int(const QString& text, const QStringList& buttons)> chooser;
+  // Answers to choices from a list, by entry text, taken in order; once they run out the
+  // choice is cancelled. Each list is kept in itemSets.
+  QStringList items;
+  QList<QStringList> itemSets;
 };
 
 // A temporary folder holding a generated planes.dat; the process works in it while the
