@@ -1,10 +1,12 @@
 // Takes the README's screenshot: the window over a generated planes.dat with "B-24D" picked
 // and its first gun group chosen, written as a PNG. Run it under Xvfb or the offscreen
 // platform; QT_SCALE_FACTOR=2 gives the high-dpi picture. "script" shows the Script Maker;
-// "compare" takes the compare view of B-24D beside a planes.dat.orig it differs from.
+// "compare" takes the compare view of B-24D beside a planes.dat.orig it differs from;
+// "overview" takes the overview of all aircraft instead, with an unsaved Max speed of B-24D.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
@@ -17,11 +19,12 @@
 #include "app/record_session.h"
 #include "record/demo_data.h"
 #include "ui/controls.h"
+#include "ui/overview.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT.png [script|compare]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUTPUT.png [script|compare|overview]\n", argv[0]);
     return 2;
   }
   const QString output = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1]));
@@ -63,6 +66,11 @@ int main(int argc, char** argv) {
   if (showCompare) {
     shown = window.openCompareView();
     if (shown == nullptr) return 1;
+  }
+  if (mode == "overview") {
+    window.controls().Text3[3]->setText("36000");
+    shown = window.showOverview();
+    if (!QTest::qWaitForWindowExposed(shown)) return 1;
   }
   QTest::qWait(300);
   if (!shown->grab().save(output)) return 1;

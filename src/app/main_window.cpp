@@ -138,6 +138,7 @@ MainWindow::MainWindow(std::filesystem::path folder, QWidget* parent) : QWidget(
       [this](int row) { return editors::refusalText(controls_, state_, row); });
 
   createHistoryActions();
+  createOverviewActions();
 
   connect(controls_.List1, &ui::PickList::picked, this, [this](int row) { session_->pick(row); });
   connect(controls_.Command3, &QPushButton::clicked, this, [this] { save(); });
@@ -178,12 +179,14 @@ void MainWindow::setFolder(const std::filesystem::path& folder) {
   session_->setFolder(folder);
   controls_.Dir1->setPath(script::textFromPath(folder));
   controls_.Label18->setCaption(controls_.Dir1->path());
+  folderChanged();
 }
 
 bool MainWindow::switchFolder(const std::filesystem::path& folder) {
   if (!session_->switchFolder(folder)) return false;
   controls_.Dir1->setPath(script::textFromPath(folder));
   controls_.Label18->setCaption(controls_.Dir1->path());
+  folderChanged();
   return true;
 }
 
@@ -522,6 +525,7 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   redoAction_->setEnabled(session_->canRedo() && !covered);
   revertAction_->setEnabled(session_->openSlot() >= 0);
   compareAction_->setEnabled(session_->openSlot() >= 0);
+  copyToSlotAction_->setEnabled(session_->openSlot() >= 0);
   QMenu menu(this);
   menu.setObjectName("HistoryMenu");
   menu.addAction(undoAction_);
@@ -530,11 +534,15 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   menu.addAction(revertAction_);
   menu.addAction(applyScriptAction_);
   menu.addAction(compareAction_);
+  menu.addAction(copyToSlotAction_);
   menu.addSeparator();
+  menu.addAction(overviewAction_);
   menu.addAction(chooseFolderAction_);
   menu.exec(globalPosition);
   // The shortcuts work whenever there is something to do; the menu alone shows the state.
-  for (QAction* action : {revertAction_, compareAction_}) action->setEnabled(true);
+  for (QAction* action : {revertAction_, compareAction_, copyToSlotAction_}) {
+    action->setEnabled(true);
+  }
   enableHistoryKeys();
 }
 

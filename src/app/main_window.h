@@ -2,6 +2,7 @@
 // picked, saves the record back into planes.dat, and saves pending edits when it closes.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -24,6 +25,10 @@ class GunGroupEditor;
 
 namespace tolvane::script {
 class ScriptMaker;
+}
+
+namespace tolvane::ui {
+class OverviewDialog;
 }
 
 namespace tolvane::app {
@@ -98,6 +103,20 @@ class MainWindow : public QWidget {
   // whether the values were applied.
   bool applyScriptFile(const QString& path);
 
+  // "Overview of all aircraft": the table of all 30 aircraft, read from planes.dat afresh,
+  // shown beside the window (made at the first call); the one call that opens it. A double-click or
+  // Enter on a row picks that aircraft as the list does.
+  ui::OverviewDialog* showOverview();
+  QAction* overviewAction() const { return overviewAction_; }
+  // "Copy to slot...": asks which aircraft to copy the open one into, then copyToSlot(target).
+  QAction* copyToSlotAction() const { return copyToSlotAction_; }
+  bool copyToSlot();
+  // Opens the target slot as a pick does (pending edits saved or asked about), then puts the
+  // copied aircraft's bytes 2 to 168, as planes.dat now holds them, into it after the preview
+  // an applied script shows: one step that undo takes back, nothing written until a save.
+  // Byte 1 stays the target's, as with a script. Returns whether the values were put in.
+  bool copyToSlot(int target);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -109,6 +128,12 @@ class MainWindow : public QWidget {
 
  private:
   void createHistoryActions();
+  // The overview and "Copy to slot..." entries, and the title that follows the open record.
+  void createOverviewActions();
+  // "B-24D — planes.dat — Tolvane", marked while the record has unsaved changes.
+  void showTitle();
+  // After a change of the game folder: the tooltips that name it and the overview follow.
+  void folderChanged();
   // The fields a script's bytes (2 to 168) would change in the open record, one line each in
   // the player's terms; the flags by their boxes' captions.
   QStringList scriptChanges(const record::RecordBytes& script) const;
@@ -124,6 +149,12 @@ class MainWindow : public QWidget {
   QAction* chooseFolderAction_ = nullptr;
   QAction* compareAction_ = nullptr;
   CompareView* compareView_ = nullptr;  // made at its first opening; a child of the window
+  QAction* overviewAction_ = nullptr;
+  QAction* copyToSlotAction_ = nullptr;
+  // Made at the first showOverview(); a caller that deletes it (a benchmark timing the first
+  // opening) gets a new one at the next call.
+  QPointer<ui::OverviewDialog> overview_;
+  int titledSlot_ = -2;  // the slot the title and the list's tooltip were last made for
 
   editors::WindowControls controls_;
   editors::WindowState state_;

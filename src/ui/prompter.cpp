@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -114,6 +115,34 @@ int MessageBoxPrompter::chooseWithDetails(const QString& title, const QString& t
   dialog->exec();
   delete dialog;
   return taken;
+}
+
+int MessageBoxPrompter::chooseItem(const QString& title, const QString& text,
+                                   const QStringList& items, int current,
+                                   const QString& acceptText) {
+  QDialog dialog(QApplication::activeWindow());
+  dialog.setWindowTitle(title);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* label = new QLabel(text, &dialog);
+  label->setWordWrap(true);
+  layout->addWidget(label);
+  auto* list = new QListWidget(&dialog);
+  list->setObjectName("ItemList");
+  list->addItems(items);
+  list->setCurrentRow(std::clamp(current, 0, std::max(0, static_cast<int>(items.size()) - 1)));
+  label->setBuddy(list);
+  layout->addWidget(list, 1);
+  auto* box = new QDialogButtonBox(&dialog);
+  QPushButton* accept = box->addButton(acceptText, QDialogButtonBox::AcceptRole);
+  box->addButton(QDialogButtonBox::Cancel);
+  accept->setDefault(true);
+  layout->addWidget(box);
+  QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+  list->setFocus();
+  if (dialog.exec() != QDialog::Accepted) return -1;
+  return list->currentRow();
 }
 
 Prompter& prompter() {

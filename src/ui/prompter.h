@@ -31,6 +31,11 @@ class Prompter {
   // The folder chooser, opened at `from`; returns the folder taken, or an empty text when the
   // user cancelled. By default the desktop's folder dialog.
   virtual QString chooseFolder(const QString& title, const QString& from);
+  // One entry of a list (an aircraft to copy into): returns the index of the entry taken with
+  // the accepting button (or a double-click), or -1 when the user cancelled. `current` is
+  // the entry selected at first.
+  virtual int chooseItem(const QString& title, const QString& text, const QStringList& items,
+                         int current, const QString& acceptText) = 0;
 };
 
 class MessageBoxPrompter : public Prompter {
@@ -42,6 +47,8 @@ class MessageBoxPrompter : public Prompter {
              int defaultIndex, int escapeIndex) override;
   int chooseWithDetails(const QString& title, const QString& text, const QString& details,
                         const QStringList& buttons, int defaultIndex, int escapeIndex) override;
+  int chooseItem(const QString& title, const QString& text, const QStringList& items, int current,
+                 const QString& acceptText) override;
 };
 
 // The dialog chooseWithDetails shows, not yet shown: the short text, the long one in a

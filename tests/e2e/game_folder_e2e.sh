@@ -101,7 +101,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
 
   export XDG_CONFIG_HOME=$work/config
   "$tolvane" "$work/game/PLANES.DAT" & pid=$!
-  wid=$(window Tolvane)
+  wid=$(main_window)
   [ -n "$wid" ] || fail "no window titled Tolvane appeared for a PATH"
   pick_and_save "$wid" 1234567
   wait_for_file "$work/game/PLANES.DAT.bak" || fail "saving did not back up the file in the game folder"
@@ -110,7 +110,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
 
   rm "$work/game/PLANES.DAT.bak"
   "$tolvane" & pid=$!
-  wid=$(window Tolvane)
+  wid=$(main_window)
   [ -n "$wid" ] || fail "no window titled Tolvane appeared without PATH"
   pick_and_save "$wid" 7654321
   wait_for_file "$work/game/PLANES.DAT.bak" || fail "without PATH the remembered game folder was not used"
@@ -122,7 +122,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   chooser=$(window "Choose the game folder")
   [ -n "$chooser" ] || fail "no folder chooser appeared without planes.dat or a remembered folder"
   xdotool key --window "$chooser" Escape
-  wid=$(window Tolvane)
+  wid=$(main_window)
   [ -n "$wid" ] || fail "the window did not stay after the chooser was cancelled"
   close_and_wait "$wid"
   echo "ok: the chooser is offered, and Cancel keeps the window"
@@ -159,7 +159,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   [ -n "$(window "Apply an aircraft script")" ] || fail "the message closed by itself"
   xdotool windowfocus --sync "$message"
   xdotool key Return
-  wid=$(window Tolvane)
+  wid=$(main_window)
   [ -n "$wid" ] || fail "the window did not stay after the script was not applied"
   python3 "$here/x_close.py" "$wid"
   wait_ended "$pid" || fail "tolvane did not end after its window was closed"
@@ -191,7 +191,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   sleep 0.3
   xdotool windowfocus --sync "$preview"
   xdotool key Return
-  wid=$(window Tolvane)
+  wid=$(main_window)
   sleep 0.3
   xdotool mousemove --window "$wid" 38 39 click 1
   for _ in $(seq 100); do [ -e "$work/game2/planes.dat.bak" ] && break; sleep 0.1; done

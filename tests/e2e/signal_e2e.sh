@@ -22,7 +22,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   . "$1/x_helpers.sh"
   run() {  # $1: signal, $2: whether to type an edit first
     "$0" & pid=$!
-    wid=$(window Tolvane)
+    wid=$(main_window)
     if [ -z "$wid" ]; then echo "FAIL: no window titled Tolvane appeared"; kill "$pid"; exit 1; fi
     sleep 0.3
     # The first entry of the aircraft list (P-38H), then the Max speed box (Text3(3)).

@@ -21,7 +21,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   set -u
   . "$2/x_helpers.sh"
   "$1" & pid=$!
-  wid=$(window Tolvane)
+  wid=$(main_window)
   if [ -z "$wid" ]; then
     echo "FAIL: no window titled Tolvane appeared"
     kill "$pid" 2>/dev/null; exit 1

@@ -11,6 +11,12 @@ window() {
   echo "$wid"
 }
 
+# Waits up to 10 s for Tolvane's main window: titled "Tolvane" until an aircraft is open, then
+# "<aircraft> — planes.dat — Tolvane" (with "*" after the name while it has unsaved changes).
+main_window() {
+  window "(.+ planes\\.dat .+ )?Tolvane"
+}
+
 # Waits up to 10 s for a process to end; fails when it is still running.
 wait_ended() {
   for _ in $(seq 100); do

@@ -56,6 +56,16 @@ QString RecordingPrompter::chooseFolder(const QString& title, const QString& fro
   return folders.takeFirst();
 }
 
+int RecordingPrompter::chooseItem(const QString&, const QString& text, const QStringList& list, int,
+                                  const QString&) {
+  questions << text;
+  itemSets << list;
+  if (items.isEmpty()) return -1;
+  const int taken = static_cast<int>(list.indexOf(items.takeFirst()));
+  if (taken < 0) qFatal("test takes an entry the list does not have");
+  return taken;
+}
+
 bool noteShown(const QLineEdit* box, const QString& savedAs) {
   const QColor colour = box->palette().color(QPalette::Text);
   return colour != QColor(Qt::red) && colour == editors::noteColour() &&

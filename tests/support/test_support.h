@@ -29,6 +29,8 @@ class RecordingPrompter : public ui::Prompter {
            const QString& second) override;
   int choose(const QString& title, const QString& text, const QStringList& buttons,
              int defaultIndex, int escapeIndex) override;
+  int chooseItem(const QString& title, const QString& text, const QStringList& items, int current,
+                 const QString& acceptText) override;
 
   QStringList errors;
   QStringList questions;
@@ -45,6 +47,10 @@ class RecordingPrompter : public ui::Prompter {
   QStringList folders;
   QStringList folderTitles;
   QString chooseFolder(const QString& title, const QString& from) override;
+  // Answers to choices from a list, by entry text, taken in order; once they run out the
+  // choice is cancelled. Each list is kept in itemSets.
+  QStringList items;
+  QList<QStringList> itemSets;
 };
 
 // A temporary folder holding a generated planes.dat; the process works in it while the
