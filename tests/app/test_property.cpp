@@ -1425,6 +1425,8 @@ class Runner {
   // A new window size (larger, or back to the default) moves controls only: no value, no box's
   // text, no grid row and no focus changes, and every box stays inside the window.
   QString resizeWindow() {
+    // What is still due (the window becoming active, a focus on its way) settles first.
+    QCoreApplication::processEvents();
     const Before b = before();
     QStringList texts;
     for (QLineEdit* box : f_.window->findChildren<QLineEdit*>()) texts << box->text();
