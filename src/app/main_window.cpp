@@ -515,15 +515,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::enableHistoryKeys() {
   const bool covered = !controls_.Frame3->isHidden();
-  undoAction_->setEnabled(!covered);
-  redoAction_->setEnabled(!covered);
+  for (QAction* action : {undoAction_, redoAction_, revertAction_}) action->setEnabled(!covered);
 }
 
 void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   const bool covered = !controls_.Frame3->isHidden();
   undoAction_->setEnabled(session_->canUndo() && !covered);
   redoAction_->setEnabled(session_->canRedo() && !covered);
-  revertAction_->setEnabled(session_->openSlot() >= 0);
+  revertAction_->setEnabled(session_->openSlot() >= 0 && !covered);
   compareAction_->setEnabled(session_->openSlot() >= 0);
   copyToSlotAction_->setEnabled(session_->openSlot() >= 0);
   QMenu menu(this);
@@ -540,9 +539,7 @@ void MainWindow::showHistoryMenu(const QPoint& globalPosition) {
   menu.addAction(chooseFolderAction_);
   menu.exec(globalPosition);
   // The shortcuts work whenever there is something to do; the menu alone shows the state.
-  for (QAction* action : {revertAction_, compareAction_, copyToSlotAction_}) {
-    action->setEnabled(true);
-  }
+  for (QAction* action : {compareAction_, copyToSlotAction_}) action->setEnabled(true);
   enableHistoryKeys();
 }
 

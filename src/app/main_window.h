@@ -137,8 +137,8 @@ class MainWindow : public QWidget {
   // The fields a script's bytes (2 to 168) would change in the open record, one line each in
   // the player's terms; the flags by their boxes' captions.
   QStringList scriptChanges(const record::RecordBytes& script) const;
-  // Undo and redo (their keys and menu entries) work while the Script Maker is closed. Open,
-  // it covers the values they would change; its own text boxes keep their own undo.
+  // Undo, redo and revert (their keys and menu entries) work while the Script Maker is closed.
+  // Open, it covers the values they would change; its own text boxes keep their own undo.
   void enableHistoryKeys();
   // The history's menu at a point of the screen, its entries greyed when they cannot run.
   void showHistoryMenu(const QPoint& globalPosition);

@@ -510,6 +510,28 @@ class AccessibilityTest : public QObject {
     }
   }
 
+  // "Revert to planes.dat" puts back every value the Script Maker covers: its context menu
+  // entry is greyed while the panel is open, and offered again once it is closed.
+  void revertLeavesCoveredValuesAlone() {
+    ActiveFixture f;
+    const auto& c = f.window->controls();
+    const QString original = c.Text8->text();
+    f.typeInto("Text8", "1950", true);
+    QVERIFY(tolvane::test::contextMenuOffers(f.window.get(), "Revert to planes.dat"));
+    openScriptMaker(c);
+    const QString year = f.cell(record::fieldOfBox("Text8")->firstRow);
+    f.prompter.answers = {true};
+    tolvane::test::takeFromContextMenu(f.window.get(), "Revert to planes.dat");
+    QVERIFY(f.prompter.questions.isEmpty());
+    QCOMPARE(f.cell(record::fieldOfBox("Text8")->firstRow), year);
+    QCOMPARE(c.Text8->text(), QStringLiteral("1950"));
+    press(Qt::Key_Escape);
+    QVERIFY(tolvane::test::contextMenuOffers(f.window.get(), "Revert to planes.dat"));
+    tolvane::test::takeFromContextMenu(f.window.get(), "Revert to planes.dat");
+    QCOMPARE(f.prompter.questions.size(), 1);
+    QCOMPARE(c.Text8->text(), original);
+  }
+
   // After the message that refuses a save, the focus is where the value is corrected: its
   // box, or the grid on its row when it is typed in the grid or its box shows another group.
   void refusalTakesTheFocusToTheValue_data() {

@@ -103,31 +103,6 @@ QString writeScriptFile(const QString& folder) {
   return path;
 }
 
-// Opens the context menu of a widget with a right click and takes the entry named so from it,
-// as the user does; returns the texts of the menu's entries and their shortcuts.
-QStringList takeFromContextMenu(QWidget* widget, const QString& entry) {
-  QStringList seen;
-  QTimer::singleShot(50, widget, [&seen, entry] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu) return;
-    QAction* taken = nullptr;
-    for (QAction* action : menu->actions()) {
-      if (action->isSeparator()) continue;
-      seen << action->text() + "\t" + action->shortcut().toString(QKeySequence::NativeText);
-      if (action->text() == entry) taken = action;
-    }
-    if (taken) {
-      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(taken).center());
-    } else {
-      menu->close();
-    }
-  });
-  const QPoint at(5, 5);
-  QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
-  QApplication::sendEvent(widget, &event);
-  return seen;
-}
-
 }  // namespace
 
 class GameFolderTest : public QObject {
@@ -438,7 +413,7 @@ class GameFolderTest : public QObject {
       QTest::keyClick(window.controls().List1, Qt::Key_G, Qt::ControlModifier);
     } else {
       QWidget* target = way == "grid" ? window.controls().G1->viewport() : &window;
-      const QStringList entries = takeFromContextMenu(target, "Choose the game folder...");
+      const QStringList entries = test::takeFromContextMenu(target, "Choose the game folder...");
       QVERIFY2(entries.contains("Choose the game folder...\tCtrl+G"),
                qPrintable(entries.join('|')));
     }

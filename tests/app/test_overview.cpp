@@ -52,31 +52,6 @@ struct ActiveFixture : Fixture {
   }
 };
 
-// Opens the context menu of a widget with a right click and takes the entry named so from it,
-// as the user does; returns the texts of the menu's entries with their shortcuts.
-QStringList takeFromContextMenu(QWidget* widget, const QString& entry) {
-  QStringList seen;
-  QTimer::singleShot(50, widget, [&seen, entry] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu) return;
-    QAction* taken = nullptr;
-    for (QAction* action : menu->actions()) {
-      if (action->isSeparator()) continue;
-      seen << action->text() + "\t" + action->shortcut().toString(QKeySequence::NativeText);
-      if (action->text() == entry && action->isEnabled()) taken = action;
-    }
-    if (taken) {
-      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(taken).center());
-    } else {
-      menu->close();
-    }
-  });
-  const QPoint at(5, 5);
-  QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
-  QApplication::sendEvent(widget, &event);
-  return seen;
-}
-
 // Where a menu entry is taken from: "window" (the background) or "grid".
 QWidget* menuTarget(ActiveFixture& f, const QString& where) {
   return where == "grid" ? static_cast<QWidget*>(f.c().G1->viewport()) : f.window.get();
@@ -194,7 +169,7 @@ class OverviewTest : public QObject {
       f.press(Qt::Key_T, Qt::ControlModifier);
     } else {
       const QStringList entries =
-          takeFromContextMenu(menuTarget(f, way), "Overview of all aircraft...");
+          test::takeFromContextMenu(menuTarget(f, way), "Overview of all aircraft...");
       QVERIFY2(entries.contains("Overview of all aircraft...\tCtrl+T"),
                qPrintable(entries.join('|')));
       QVERIFY2(entries.contains("Copy to slot...\t"), qPrintable(entries.join('|')));
@@ -448,7 +423,7 @@ class OverviewTest : public QObject {
     test::typeInto(f.c().Text3[3], "36000");  // B-24D's max speed, pending
     if (!target.isEmpty()) f.prompter.items = {target};
     if (!preview.isEmpty()) f.prompter.choices = {preview};
-    takeFromContextMenu(menuTarget(f, where), "Copy to slot...");
+    test::takeFromContextMenu(menuTarget(f, where), "Copy to slot...");
     f.backToWindow();  // the menu has closed: the keys go to the window again
 
     QCOMPARE(f.prompter.itemSets.size(), 1);

@@ -1,11 +1,15 @@
 #include "support/test_support.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QTest>
+#include <QTimer>
 
 #include "editors/value_mark.h"
 #include "record/demo_data.h"
@@ -182,6 +186,45 @@ bool PaintWatch::eventFilter(QObject* watched, QEvent* event) {
     regions_[watched] += static_cast<QPaintEvent*>(event)->region();
   }
   return false;
+}
+
+QStringList takeFromContextMenu(QWidget* widget, const QString& entry) {
+  QStringList seen;
+  QTimer::singleShot(50, widget, [&seen, entry] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    QAction* taken = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator()) continue;
+      seen << action->text() + "\t" + action->shortcut().toString(QKeySequence::NativeText);
+      if (action->text() == entry && action->isEnabled()) taken = action;
+    }
+    if (taken) {
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(taken).center());
+    } else {
+      menu->close();
+    }
+  });
+  const QPoint at(5, 5);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+  QApplication::sendEvent(widget, &event);
+  return seen;
+}
+
+bool contextMenuOffers(QWidget* widget, const QString& entry) {
+  bool offered = false;
+  QTimer::singleShot(50, widget, [&offered, entry] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    for (QAction* action : menu->actions()) {
+      if (action->text() == entry && action->isEnabled()) offered = true;
+    }
+    menu->close();
+  });
+  const QPoint at(5, 5);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+  QApplication::sendEvent(widget, &event);
+  return offered;
 }
 
 }  // namespace tolvane::test

@@ -122,6 +122,14 @@ struct Fixture {
   void typeInGrid(int row, const QString& text);
 };
 
+// Opens the context menu of a widget as a right click does and takes the entry named so, when
+// it is enabled, as the user does; returns the texts of the menu's entries with their shortcuts
+// ("Compare with...\tCtrl+D"), the disabled ones too.
+QStringList takeFromContextMenu(QWidget* widget, const QString& entry);
+
+// Whether a context menu of a widget has the entry named so, enabled.
+bool contextMenuOffers(QWidget* widget, const QString& entry);
+
 // The same two for a window without a fixture.
 void typeInto(QLineEdit* box, const QString& text, bool enter = false);
 void typeInGrid(app::MainWindow& window, int row, const QString& text);
