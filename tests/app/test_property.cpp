@@ -847,6 +847,13 @@ class Runner {
     f_.prompter.answers = {agree};
     f_.window->revertAction()->trigger();
     f_.prompter.answers.clear();
+    // The Script Maker covers the values: revert is greyed and does nothing.
+    if (!c_.Frame3->isHidden()) {
+      if (f_.prompter.questions.size() > questions || column(kValueColumn) != cells) {
+        failure_ = "a revert under the Script Maker changed the record or asked";
+      }
+      return "revert under the Script Maker";
+    }
     if ((f_.prompter.questions.size() > questions) != pending) {
       failure_ =
           pending ? "a revert with edits pending did not ask" : "a revert without edits asked";
