@@ -1,8 +1,10 @@
 // Benchmarks of the work a user waits for, in a shown Tolvane window over a generated
 // planes.dat: a pick of an aircraft (the reaction of the list, from the selection to every
 // editor filled), a pick followed by the repaint it causes, a save with its reload, and a
-// keystroke in a performance box with the repaint it causes. Each repetition is one
-// operation, so the median and the worst ("max") are those of single operations.
+// keystroke in a performance box with the repaint it causes, undo and redo of a step over every
+// cell, and the opening of the compare view and of the overview, each both the first time (the
+// view made) and again (made, hidden, shown again). Each repetition is one operation, so the
+// median and the worst ("max") are those of single operations.
 //
 // The keystroke benchmark also reports how much of the grid a keystroke redraws:
 // "grid_rows_changed" counts the rows the grid's model reported as changed, and
@@ -27,11 +29,13 @@
 #include <map>
 #include <memory>
 
+#include "app/compare_view.h"
 #include "app/main_window.h"
 #include "app/record_session.h"
 #include "record/demo_data.h"
 #include "record/layout.h"
 #include "ui/byte_grid.h"
+#include "ui/overview.h"
 #include "ui/prompter.h"
 
 namespace {
@@ -55,6 +59,12 @@ class CountingPrompter : public tolvane::ui::Prompter {
     ++errors;
     std::fprintf(stderr, "question: %s\n", qPrintable(text));
     return escapeIndex;
+  }
+  int chooseItem(const QString&, const QString& text, const QStringList&, int,
+                 const QString&) override {
+    ++errors;
+    std::fprintf(stderr, "list: %s\n", qPrintable(text));
+    return -1;
   }
   int errors = 0;
 };
@@ -257,6 +267,74 @@ void BM_RedoAllCells(benchmark::State& state) {
   checkNoMessages(state);
 }
 
+// Hides a view that a benchmark opened and lets the window take the keyboard back.
+void closeView(QWidget* view) {
+  if (view == nullptr) return;
+  view->hide();
+  session->settle();
+}
+
+// Opening the compare view the first time: the view is made, reads the backups and the source,
+// sizes its columns and is shown. As for a pick, painting is left to the event loop and not
+// timed. The view of the repetition before is deleted, untimed.
+void BM_CompareFirstOpen(benchmark::State& state) {
+  session->window->session().pick(7);
+  session->settle();
+  for (auto _ : state) {
+    tolvane::app::CompareView* view = session->window->openCompareView();
+    state.PauseTiming();
+    if (view == nullptr) state.SkipWithError("no compare view");
+    closeView(view);
+    delete view;
+    session->settle();
+    state.ResumeTiming();
+  }
+  checkNoMessages(state);
+}
+
+// Opening it again: the view made before is read afresh and shown.
+void BM_CompareReopen(benchmark::State& state) {
+  session->window->session().pick(7);
+  closeView(session->window->openCompareView());
+  for (auto _ : state) {
+    tolvane::app::CompareView* view = session->window->openCompareView();
+    state.PauseTiming();
+    if (view == nullptr) state.SkipWithError("no compare view");
+    closeView(view);
+    state.ResumeTiming();
+  }
+  checkNoMessages(state);
+}
+
+// Opening the overview the first time: the dialog is made, reads the 30 records, sizes its
+// columns and is shown; the dialog of the repetition before is deleted, untimed.
+void BM_OverviewFirstOpen(benchmark::State& state) {
+  session->window->session().pick(7);
+  session->settle();
+  for (auto _ : state) {
+    tolvane::ui::OverviewDialog* view = session->window->showOverview();
+    state.PauseTiming();
+    closeView(view);
+    delete view;
+    session->settle();
+    state.ResumeTiming();
+  }
+  checkNoMessages(state);
+}
+
+// Opening it again: the 30 records are read afresh and the dialog shown.
+void BM_OverviewReopen(benchmark::State& state) {
+  session->window->session().pick(7);
+  closeView(session->window->showOverview());
+  for (auto _ : state) {
+    tolvane::ui::OverviewDialog* view = session->window->showOverview();
+    state.PauseTiming();
+    closeView(view);
+    state.ResumeTiming();
+  }
+  checkNoMessages(state);
+}
+
 void stats(benchmark::internal::Benchmark* b, int repetitions) {
   b->Iterations(1)
       ->Repetitions(repetitions)
@@ -272,6 +350,10 @@ BENCHMARK(BM_SaveReload)->Apply([](benchmark::internal::Benchmark* b) { stats(b,
 BENCHMARK(BM_Keystroke)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 BENCHMARK(BM_UndoAllCells)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 BENCHMARK(BM_RedoAllCells)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_CompareFirstOpen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_CompareReopen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_OverviewFirstOpen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_OverviewReopen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 
 }  // namespace
 

@@ -335,9 +335,17 @@ void CompareView::refresh() {
   }
   offers_ = std::move(offers);
   {
+    // The list is filled again only when its entries changed: filling it makes the box
+    // measure every entry again, which was the larger part of opening the view again.
     const QSignalBlocker blocker(sources_);
-    sources_->clear();
-    for (const Offer& offer : offers_) sources_->addItem(offer.label);
+    bool same = sources_->count() == static_cast<int>(offers_.size());
+    for (int i = 0; same && i < sources_->count(); ++i) {
+      same = sources_->itemText(i) == offers_[static_cast<std::size_t>(i)].label;
+    }
+    if (!same) {
+      sources_->clear();
+      for (const Offer& offer : offers_) sources_->addItem(offer.label);
+    }
     sources_->setCurrentIndex(current);
   }
 

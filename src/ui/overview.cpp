@@ -154,6 +154,30 @@ QVariant OverviewModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant OverviewModel::cellData(int slot, int column, int role) const {
+  // The views ask for many roles the table does not use; those are answered before the row's
+  // bytes are gathered (168 of them for the open aircraft).
+  switch (role) {
+    case Qt::DisplayRole:
+    case SortRole:
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole:
+    case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole:
+      break;
+    case Qt::TextAlignmentRole:
+      if (column == AircraftColumn || column == CodeColumn) {
+        return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+      }
+      return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::FontRole: {
+      if (!document_->isOpen() || document_->slot() != slot) return {};
+      QFont font;
+      font.setBold(true);
+      return font;
+    }
+    default:
+      return {};
+  }
   const RowValues row = rowValues(slot);
   const Field* field = fieldOfColumn(column);
   const QString name = QLatin1String(record::slotNames()[static_cast<std::size_t>(slot)]);
@@ -190,17 +214,6 @@ QVariant OverviewModel::cellData(int slot, int column, int role) const {
       // Rows without a number (unreadable, refused) sort before every stored number.
       if (!row.readable || refused) return -1.0;
       return static_cast<double>(record::fieldValue(*field, row.bytes));
-    }
-    case Qt::TextAlignmentRole:
-      if (column == AircraftColumn || column == CodeColumn) {
-        return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-      }
-      return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-    case Qt::FontRole: {
-      if (!row.open) return {};
-      QFont font;
-      font.setBold(true);
-      return font;
     }
     case Qt::BackgroundRole:
       if (refused) return QBrush(kRefusedColour);
@@ -297,14 +310,14 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
   connect(table_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& index) { emit openRequested(slotAtRow(index.row())); });
   // An edit that makes a value longer than its column widens the column, so that no figure
-  // is cut off. Only the rows that changed are measured (one, as the player types).
+  // is cut off. Only the cells whose text changed are measured (one, as the player types; a
+  // refresh reports all 30 rows, most of them as they were), by the measure fitToTable uses.
   connect(model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
             if (!sized_) return;
             for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
               for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
-                const QModelIndex cell = proxy_->mapFromSource(model_->index(row, column));
-                const int wanted = table_->sizeHintForIndex(cell).width();
+                const int wanted = measure(row, column);
                 if (wanted > table_->columnWidth(column)) table_->setColumnWidth(column, wanted);
               }
             }
@@ -334,20 +347,32 @@ void OverviewDialog::showSource() {
   }
 }
 
+int OverviewDialog::measure(int slot, int column) {
+  const QString shown = model_->index(slot, column).data().toString();
+  Measured& cell = measured_[static_cast<std::size_t>(slot * OverviewModel::ColumnCount + column)];
+  if (cell.width >= 0 && cell.text == shown) return cell.width;
+  // In bold, for the open aircraft's row, wherever it is; the padding is wider than the one
+  // the item delegate asks for around its text.
+  QFont bold = table_->font();
+  bold.setBold(true);
+  const int padding = 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+  cell.text = shown;
+  cell.width = QFontMetrics(bold).horizontalAdvance(shown) + padding;
+  return cell.width;
+}
+
 void OverviewDialog::fitToTable() {
-  table_->resizeColumnsToContents();
-  // Room for the bold of the open aircraft's row, wherever it is.
+  // Each column as wide as its title (with the sort mark) and its widest value: measured by
+  // the font, which costs far less than asking the delegate for every cell.
   QFont bold = table_->font();
   bold.setBold(true);
   const QFontMetrics metrics(bold);
   // Rows as high as their text needs: all 30 fit on a common screen.
   table_->verticalHeader()->setDefaultSectionSize(metrics.height() + 8);
-  const int padding = 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
   for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
-    int widest = table_->columnWidth(column);
+    int widest = table_->horizontalHeader()->sectionSizeHint(column);
     for (int row = 0; row < record::kSlotCount; ++row) {
-      const QString shown = proxy_->index(row, column).data().toString();
-      widest = std::max(widest, metrics.horizontalAdvance(shown) + padding);
+      widest = std::max(widest, measure(row, column));
     }
     table_->setColumnWidth(column, widest);
   }

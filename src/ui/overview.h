@@ -121,6 +121,13 @@ class OverviewDialog : public QDialog {
  private:
   void showSource();
   void fitToTable();
+  // The width a column needs for the cell's text; measured again only when the text changed.
+  int measure(int slot, int column);
+  struct Measured {
+    QString text;
+    int width = -1;
+  };
+  std::array<Measured, record::kSlotCount * OverviewModel::ColumnCount> measured_;
   OverviewModel* model_;
   QSortFilterProxyModel* proxy_;
   QTableView* table_;

@@ -43,13 +43,16 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <bitset>
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
@@ -308,6 +311,8 @@ struct Stats {
   long redos = 0;            // redos that changed the cells
   long reverts = 0;          // reverts to the file's bytes
   long takes = 0;            // takes from the compare view that changed the cells
+  long copies = 0;           // "Copy to slot..." that put the copied values in
+  long copiesCancelled = 0;  // of the list or of the preview
   long pastes = 0;           // Ctrl+V in a box
   long byteCommits = 0;      // Enter in the byte editor's box that wrote its row
   long byteBoxesClosed = 0;  // byte boxes closed by keys in the grid, their Enter ignored
@@ -385,6 +390,11 @@ class Runner {
       if (f_.window->openSlot() != openBefore || (loadedNow_ && what != "save")) {
         trail_ = {cellsAfter};
         exact_.reset();
+        if (copiedOver_) {
+          // The target as loaded, then the copy as one step that an undo takes back exactly.
+          trail_ = {*copiedOver_, cellsAfter};
+          exact_ = std::make_pair(*copiedOver_, cellsAfter);
+        }
       } else {
         trail_.push_back(cellsAfter);
         if (what.startsWith("undo") || what.startsWith("redo")) {
@@ -411,6 +421,7 @@ class Runner {
       editorsFilled_ = loadedNow_ || what == "undo" || what == "undo, redo" || what == "redo" ||
                        what == "revert";
       loadedNow_ = false;
+      copiedOver_.reset();
       revertUndone_.reset();
       if (trace_) {
         qInfo("  %s -> open %d, unsaved %d, modified %d, questions %d, errors %d", qPrintable(what),
@@ -604,7 +615,8 @@ class Runner {
           .arg(f_.window->openSlot())
           .arg(slot);
     }
-    for (int row = 1; row <= kRecordBytes; ++row) {
+    // A copy has already put its values into the record it loaded.
+    for (int row = 1; row <= kRecordBytes && !copyTaken_; ++row) {
       const QString value = c_.G1->textMatrix(row, kValueColumn);
       const QString read = c_.G1->textMatrix(row, kLoadedColumn);
       if (value != read) {
@@ -613,7 +625,9 @@ class Runner {
             .arg(value, read);
       }
     }
-    if (f_.window->hasUnsavedChanges()) return QStringLiteral("unsaved changes after a load");
+    if (!copyTaken_ && f_.window->hasUnsavedChanges()) {
+      return QStringLiteral("unsaved changes after a load");
+    }
     known_ = recordIn(model_, slot);
     if (!saveReread_) forgetOutdated();
     expected_.fill(-1);
@@ -905,14 +919,16 @@ class Runner {
     return {};
   }
 
-  QString afterPick(const Before& b, int row) {
+  // asks: questions the step asked beside those of the pending edits (a copy's list and
+  // preview).
+  QString afterPick(const Before& b, int row, qsizetype asks = 0) {
     const Prediction p = predict(b, true);
     countAnswers();
     if (!p.failure.isEmpty()) return p.failure;
     const bool wentThrough =
         f_.window->openSlot() != b.open || (row == b.open && !f_.window->hasUnsavedChanges());
     if (QString e = noEditDropped(b, p, wentThrough); !e.isEmpty()) return e;
-    if (QString e = newMessages(b, p.outcome == Outcome::Refused, 0); !e.isEmpty()) return e;
+    if (QString e = newMessages(b, p.outcome == Outcome::Refused, asks); !e.isEmpty()) return e;
     const bool goesOn = p.outcome != Outcome::WentBack && p.outcome != Outcome::Refused;
     if (p.outcome == Outcome::Written) wrote(b.open, *p.record);
     if (goesOn) return loaded(row);
@@ -1513,7 +1529,7 @@ class Runner {
       default:
         break;
     }
-    switch (below(23)) {
+    switch (below(24)) {
       case 0:
       case 1:
         return listKey();
@@ -1551,6 +1567,8 @@ class Runner {
         return compareAndTake();
       case 21:
         return resizeWindow();
+      case 22:
+        return copyToSlot();
       default:
         return rightClick();
     }
@@ -1600,6 +1618,119 @@ class Runner {
     }
     if (after != cells) ++stats_.takes;
     return all ? QStringLiteral("take all") : QStringLiteral("take a field");
+  }
+
+  // Takes an entry of the context menu that a right click on `widget` opens, as the user does;
+  // returns whether the entry was there and enabled.
+  static bool takeFromContextMenu(QWidget* widget, const QString& entry) {
+    auto taken = std::make_shared<bool>(false);
+    // Runs in the menu's own event loop, once the menu is up.
+    QTimer::singleShot(0, widget, [taken, entry] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      for (QAction* action : menu->actions()) {
+        if (action->text() == entry && action->isEnabled()) {
+          *taken = true;
+          QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+          return;
+        }
+      }
+      menu->close();
+    });
+    const QPoint at(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &event);
+    return *taken;
+  }
+
+  // "Copy to slot..." from the window's or the grid's context menu: the list of the other
+  // aircraft is answered with one of them or cancelled; the target opens as a pick opens it
+  // (the pending edits saved, discarded or kept by the answers); the preview is answered
+  // Copy or Cancel. A copy puts the source's bytes 2 to 168, as planes.dat holds them after
+  // the pick, into the target's value cells as one step; byte 1 stays the target's, and
+  // nothing is written until a save.
+  QString copyToSlot() {
+    const int open = f_.window->openSlot();
+    if (open < 0) return "skip";
+    const Before b = before();
+    int target = below(kSlotCount - 1);
+    if (target >= open) ++target;
+    const bool listCancelled = below(6) == 0;
+    f_.prompter.items.clear();
+    if (!listCancelled) {
+      f_.prompter.items << QStringLiteral("%1 (slot %2)")
+                               .arg(QLatin1String(record::slotNames()[std::size_t(target)]))
+                               .arg(target);
+    }
+    // The grid, unless the Script Maker lies over it; else the window's background.
+    QWidget* where = below(2) == 0 && reachable(c_.G1->viewport())
+                         ? c_.G1->viewport()
+                         : static_cast<QWidget*>(f_.window.get());
+    const bool taken = takeFromContextMenu(where, QStringLiteral("Copy to slot..."));
+    f_.prompter.items.clear();
+    // The preview is the last question; the ones before it are the pick's.
+    std::optional<int> preview;
+    if (!answers_.empty() &&
+        answers_.back().buttons == QStringList{QStringLiteral("Copy"), QStringLiteral("Cancel")}) {
+      preview = answers_.back().taken;
+      answers_.pop_back();
+    }
+    if (!taken) {
+      failure_ = "the context menu of an open aircraft offered no Copy to slot...";
+      return "copy";
+    }
+    if (listCancelled) {
+      ++stats_.copiesCancelled;
+      if (preview) failure_ = "a cancelled list went on to the preview";
+      if (failure_.isEmpty()) failure_ = newMessages(b, 0, 1);
+      if (failure_.isEmpty() &&
+          (f_.window->openSlot() != b.open || column(kValueColumn) != b.cells ||
+           f_.window->state().recordModified != b.recordModified)) {
+        failure_ = "a cancelled list changed the open aircraft";
+      }
+      return "copy, list cancelled";
+    }
+    // The pick of the target; its check loads the target as the file holds it.
+    copyTaken_ = preview == 0;
+    failure_ = afterPick(b, target, preview ? 2 : 1);
+    copyTaken_ = false;
+    if (!failure_.isEmpty()) return "copy";
+    if (f_.window->openSlot() != target) {
+      if (preview) failure_ = "the preview was shown with the target not open";
+      return "copy, stayed";
+    }
+    if (!preview) {
+      failure_ = "the target opened and no preview was shown";
+      return "copy";
+    }
+    if (*preview == 1) {
+      ++stats_.copiesCancelled;
+      return "copy, preview cancelled";
+    }
+    const QByteArray source = recordIn(model_, b.open);
+    QStringList due;
+    for (int row = 1; row <= kRecordBytes; ++row) {
+      due << QString::number(quint8(row == 1 ? known_[0] : source[row - 1]));
+    }
+    QStringList after = column(kValueColumn);
+    if (after != due) {
+      for (int i = 0; i < kRecordBytes; ++i) {
+        if (after[i] != due[i]) {
+          failure_ =
+              QStringLiteral("after a copy from slot %1 byte %2 is \"%3\" where \"%4\" was due")
+                  .arg(b.open)
+                  .arg(i + 1)
+                  .arg(after[i], due[i]);
+          break;
+        }
+      }
+      return "copy";
+    }
+    QStringList loadedCells;
+    for (int i = 0; i < kRecordBytes; ++i) loadedCells << QString::number(quint8(known_[i]));
+    copiedOver_ = loadedCells;
+    ++stats_.copies;
+    return "copy";
   }
 
   QString check() {
@@ -1704,7 +1835,10 @@ class Runner {
       expected_[std::size_t(i)] = outdated ? *byte : -1;
     }
   }
-  bool loadedNow_ = false;      // the step loaded a record
+  bool loadedNow_ = false;  // the step loaded a record
+  // After a copy into the record it loaded: the value cells as loaded, before the copy.
+  std::optional<QStringList> copiedOver_;
+  bool copyTaken_ = false;      // the load under way is a copy's target, the copy answered Copy
   bool editorsFilled_ = false;  // the step filled the editors from the cells
   ino_t inode_ = 0;
   QString failure_;              // set by an action whose outcome was wrong
@@ -1756,8 +1890,10 @@ class PropertyTest : public QObject {
         stats.othersAnswers[2], stats.rightClicks, stats.tabs, stats.resizes);
     qInfo(
         "history: %ld undos (%ld of a single click or commit, predicted exactly), %ld redos, "
-        "%ld reverts, %ld takes from another aircraft",
-        stats.undos, stats.exactUndos, stats.redos, stats.reverts, stats.takes);
+        "%ld reverts, %ld takes from another aircraft, %ld copies into another slot (%ld "
+        "cancelled)",
+        stats.undos, stats.exactUndos, stats.redos, stats.reverts, stats.takes, stats.copies,
+        stats.copiesCancelled);
     qInfo(
         "%ld pastes; byte editor: %ld commits, %ld boxes closed by keys in the grid; boxes seen "
         "after a step: %ld marked refused, %ld with a note, %ld showing typed text",
