@@ -150,9 +150,12 @@ bool readSlot(const fs::path& file, int slot, RecordBytes* bytes, Stop* stop) {
 }
 
 bool readAllSlots(const fs::path& file, Records* records, Stop* stop) {
-  for (int slot = 0; slot < record::kSlotCount; ++slot) {
-    if (!readSlot(file, slot, &(*records)[static_cast<std::size_t>(slot)], stop)) return false;
+  const record::RecordsRead read = record::readAllRecords(file);
+  if (!read.ok()) {
+    *stop = {kExitTrouble, recordMessage(read.error)};
+    return false;
   }
+  *records = read.records;
   return true;
 }
 
