@@ -150,9 +150,12 @@ bool readSlot(const fs::path& file, int slot, RecordBytes* bytes, Stop* stop) {
 }
 
 bool readAllSlots(const fs::path& file, Records* records, Stop* stop) {
-  for (int slot = 0; slot < record::kSlotCount; ++slot) {
-    if (!readSlot(file, slot, &(*records)[static_cast<std::size_t>(slot)], stop)) return false;
+  const record::RecordsRead read = record::readAllRecords(file);
+  if (!read.ok()) {
+    *stop = {kExitTrouble, recordMessage(read.error)};
+    return false;
   }
+  *records = read.records;
   return true;
 }
 
@@ -240,22 +243,21 @@ int show(const QStringList& arguments) {
     say(stop.message);
     return stop.code;
   }
-  QJsonObject object;
-  object[QStringLiteral("file")] = script::displayPath(script::textFromPath(data->file));
-  QJsonArray aircraft;
+  Records records{};
+  int first = 0;
+  int count = record::kSlotCount;
   if (slot) {
-    RecordBytes bytes{};
-    if (!readSlot(data->file, *slot, &bytes, &stop)) {
+    if (!readSlot(data->file, *slot, &records[0], &stop)) {
       say(stop.message);
       return stop.code;
     }
     if (!p.parser.isSet(json)) {
-      print(recordText(*slot, bytes));
+      print(recordText(*slot, records[0]));
       return kExitDone;
     }
-    aircraft.append(recordJson(*slot, bytes));
+    first = *slot;
+    count = 1;
   } else {
-    Records records{};
     if (!readAllSlots(data->file, &records, &stop)) {
       say(stop.message);
       return stop.code;
@@ -264,12 +266,20 @@ int show(const QStringList& arguments) {
       print(aircraftTable(records));
       return kExitDone;
     }
-    for (int s = 0; s < record::kSlotCount; ++s) {
-      aircraft.append(recordJson(s, records[static_cast<std::size_t>(s)]));
-    }
   }
-  object[QStringLiteral("aircraft")] = aircraft;
-  printJson(object);
+  // {"aircraft": [records], "file": path}, written straight as text (see JsonWriter).
+  JsonWriter out;
+  out.beginObject();
+  out.key("aircraft");
+  out.beginArray();
+  for (int i = 0; i < count; ++i) {
+    writeRecordJson(out, first + i, records[static_cast<std::size_t>(i)]);
+  }
+  out.endArray();
+  out.key("file");
+  out.value(script::displayPath(script::textFromPath(data->file)));
+  out.endObject();
+  print(out.text());
   return kExitDone;
 }
 

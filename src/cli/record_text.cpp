@@ -117,6 +117,81 @@ QJsonObject fieldJson(const Field& field, const RecordBytes& bytes) {
   return object;
 }
 
+void writeFieldJson(JsonWriter& json, const Field& field, const RecordBytes& bytes) {
+  // The members in the order QJsonObject keeps them (sorted by key), so that the text equals
+  // fieldJson's.
+  const std::uint64_t value = record::fieldValue(field, bytes);
+  json.beginObject();
+  const bool flags = field.kind == Field::Kind::Flags;
+  std::vector<int> bits;
+  if (flags) {
+    // The bits set and, in the same order, their names as the window's check boxes give them.
+    bits = record::setBits(field, value);
+    json.key("bits");
+    json.beginArray();
+    for (const int bit : bits) json.value(bit);
+    json.endArray();
+  }
+  json.key("first_row");
+  json.value(field.firstRow);
+  if (flags) {
+    json.key("flags");
+    json.beginArray();
+    for (const int bit : bits) json.value(std::string_view(record::bitName(field, bit)));
+    json.endArray();
+  }
+  json.key("key");
+  json.value(std::string_view(record::fieldKey(field)));
+  json.key("last_row");
+  json.value(field.lastRow());
+  const bool unit = field.unit != record::Unit::None;
+  const auto stored = static_cast<double>(value);
+  if (unit) {
+    json.key("metric_unit");
+    json.value(std::string_view(record::metricUnitName(field.unit)));
+    json.key("metric_value");
+    json.value(record::metricShown(field.unit, stored));
+  }
+  json.key("name");
+  json.value(std::string_view(field.name));
+  json.key("raw");
+  json.beginArray();
+  for (int row = field.firstRow; row <= field.lastRow(); ++row) {
+    json.value(static_cast<int>(bytes[static_cast<std::size_t>(row - 1)]));
+  }
+  json.endArray();
+  json.key("text");
+  json.value(std::string_view(record::playerText(field, bytes)));
+  if (unit) {
+    json.key("unit");
+    json.value(std::string_view(record::unitName(field.unit)));
+    json.key("unit_value");
+    json.value(record::toPlayerUnit(field.unit, stored));
+  }
+  json.key("value");
+  if (field.kind == Field::Kind::Text) {
+    json.value(std::string_view(record::fieldValueText(field, bytes)));
+  } else {
+    json.value(stored);
+  }
+  json.endObject();
+}
+
+void writeRecordJson(JsonWriter& json, int slot, const RecordBytes& bytes) {
+  json.beginObject();
+  json.key("aircraft");
+  json.value(std::string_view(aircraftName(slot)));
+  json.key("fields");
+  json.beginArray();
+  for (const Field& field : record::allFields()) writeFieldJson(json, field, bytes);
+  json.endArray();
+  json.key("first_position");
+  json.value(static_cast<double>(record::bytePosition(slot, 1)));
+  json.key("slot");
+  json.value(slot);
+  json.endObject();
+}
+
 QJsonObject recordJson(int slot, const RecordBytes& bytes) {
   QJsonObject object;
   object[QStringLiteral("slot")] = slot;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/json_writer.h"
 #include "record/fields.h"
 #include "record/record_file.h"
 
@@ -32,6 +33,10 @@ std::string recordText(int slot, const RecordBytes& bytes);
 QJsonObject fieldJson(const record::Field& field, const RecordBytes& bytes);
 // A whole record as JSON: slot, aircraft, first file position and every field.
 QJsonObject recordJson(int slot, const RecordBytes& bytes);
+// The same objects written straight as text, byte for byte what QJsonDocument prints for
+// fieldJson and recordJson (a test compares them); this is what `show --json` prints.
+void writeFieldJson(JsonWriter& json, const record::Field& field, const RecordBytes& bytes);
+void writeRecordJson(JsonWriter& json, int slot, const RecordBytes& bytes);
 
 // The fields that differ between two versions of a record, from firstRow on, one line each:
 // "  Max speed: 390.22 mph (627.98 km/h) → 400 mph (643.72 km/h)".

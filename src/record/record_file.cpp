@@ -1,5 +1,6 @@
 #include "record/record_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -64,44 +65,92 @@ Located locateDataFile(const std::filesystem::path& folder) {
   return result;
 }
 
+namespace {
+
+// Opens the file and checks that it is a regular file; the failure's message goes into *error.
+bool openRecordFile(const std::filesystem::path& file, files::File* fd, files::Status* info,
+                    std::string* error) {
+  if (const std::error_code failure = files::openForReading(file, fd)) {
+    *error = quoted(file) + " cannot be opened for reading: " + systemReason(failure) + ".";
+    return false;
+  }
+  if (const std::error_code failure = files::statusOf(*fd, info)) {
+    *error = quoted(file) + " cannot be examined: " + systemReason(failure) + ".";
+    return false;
+  }
+  if (!info->regular) {
+    *error = quoted(file) + " is not a regular file.";
+    return false;
+  }
+  return true;
+}
+
+std::string tooShort(const std::filesystem::path& file, std::int64_t size,
+                     std::int64_t lastPosition) {
+  return quoted(file) + " is too short: it holds " + std::to_string(size) +
+         " bytes, and this aircraft's record ends at byte " + std::to_string(lastPosition) + ".";
+}
+
+// Reads size bytes from the (0-based) offset; a file that ends before them is a failure.
+bool readSpan(const std::filesystem::path& file, const files::File& fd, void* data,
+              std::size_t size, std::int64_t offset, std::string* error) {
+  std::size_t done = 0;
+  if (const std::error_code failure = files::readAt(fd, data, size, offset, &done)) {
+    *error = quoted(file) + " cannot be read: " + systemReason(failure) + ".";
+    return false;
+  }
+  if (done < size) {
+    *error = quoted(file) + " ended while its record was being read.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPosition) {
   RecordRead result;
   files::File fd;
-  if (const std::error_code error = files::openForReading(file, &fd)) {
-    result.error = quoted(file) + " cannot be opened for reading: " + systemReason(error) + ".";
-    return result;
-  }
   files::Status info;
-  if (const std::error_code error = files::statusOf(fd, &info)) {
-    result.error = quoted(file) + " cannot be examined: " + systemReason(error) + ".";
-    return result;
-  }
-  if (!info.regular) {
-    result.error = quoted(file) + " is not a regular file.";
-    return result;
-  }
+  if (!openRecordFile(file, &fd, &info, &result.error)) return result;
   result.identity = info.identity;
   const std::int64_t lastPosition = firstPosition + kRecordBytes - 1;
   if (info.size < lastPosition) {
-    result.error = quoted(file) + " is too short: it holds " + std::to_string(info.size) +
-                   " bytes, and this aircraft's record ends at byte " +
-                   std::to_string(lastPosition) + ".";
+    result.error = tooShort(file, info.size, lastPosition);
     return result;
   }
-  std::size_t done = 0;
-  if (const std::error_code error =
-          files::readAt(fd, result.bytes.data(), result.bytes.size(), firstPosition - 1, &done)) {
-    result.error = quoted(file) + " cannot be read: " + systemReason(error) + ".";
-    return result;
-  }
-  if (done < result.bytes.size()) {
-    result.error = quoted(file) + " ended while its record was being read.";
-  }
+  readSpan(file, fd, result.bytes.data(), result.bytes.size(), firstPosition - 1, &result.error);
   return result;
 }
 
 RecordRead readRecord(const std::filesystem::path& file, int slot) {
   return readRecordAt(file, bytePosition(slot, 1));
+}
+
+RecordsRead readAllRecords(const std::filesystem::path& file) {
+  RecordsRead result;
+  files::File fd;
+  files::Status info;
+  if (!openRecordFile(file, &fd, &info, &result.error)) return result;
+  result.identity = info.identity;
+  // A short file is reported as the first slot whose record it does not hold.
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const std::int64_t lastPosition = bytePosition(slot, kRecordBytes);
+    if (info.size < lastPosition) {
+      result.error = tooShort(file, info.size, lastPosition);
+      return result;
+    }
+  }
+  // The records lie in one span of slot blocks: read it whole, then take each record out.
+  const std::int64_t first = bytePosition(0, 1);
+  std::vector<std::uint8_t> span(static_cast<std::size_t>(kLastRecordPosition - first + 1));
+  if (!readSpan(file, fd, span.data(), span.size(), first - 1, &result.error)) return result;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const auto at = static_cast<std::ptrdiff_t>(bytePosition(slot, 1) - first);
+    std::copy_n(span.begin() + at, kRecordBytes,
+                result.records[static_cast<std::size_t>(slot)].begin());
+  }
+  return result;
 }
 
 namespace {

@@ -41,6 +41,17 @@ RecordRead readRecordAt(const std::filesystem::path& file, std::int64_t firstPos
 // Reads the record of a slot (0..29).
 RecordRead readRecord(const std::filesystem::path& file, int slot);
 
+struct RecordsRead {
+  std::array<RecordBytes, kSlotCount> records{};  // index = slot
+  files::Identity identity;                       // the file read
+  std::string error;                              // empty on success
+  bool ok() const { return error.empty(); }
+};
+
+// Reads the records of all 30 slots with one open and one read of the file. Fails as
+// readRecord does for the first slot that cannot be read, with the same message.
+RecordsRead readAllRecords(const std::filesystem::path& file);
+
 // What a write did. When the backup copy could not be made nothing was written, and
 // backupFailed says so apart from every other failure, so that the caller can offer to write
 // without a backup (allowWithoutBackup) and try again.

@@ -107,6 +107,41 @@ class RecordFileTest : public QObject {
     if (!ok) QVERIFY(QString::fromStdString(read.error).contains("too short"));
   }
 
+  // Reading all records at once says and gives what reading them one slot at a time does:
+  // the same bytes, or the failure of the first slot that cannot be read.
+  void allRecordsAgreeWithOneSlotAtATime_data() {
+    QTest::addColumn<int>("length");
+    QTest::newRow("whole file") << -1;
+    QTest::newRow("exactly to slot 29's last byte") << 6436;
+    QTest::newRow("one byte short") << 6435;
+    QTest::newRow("ends inside slot 13") << 3000;
+    QTest::newRow("empty file") << 0;
+  }
+  void allRecordsAgreeWithOneSlotAtATime() {
+    QFETCH(int, length);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("planes.dat");
+    QByteArray bytes = demoBytes();
+    if (length >= 0) bytes = bytes.left(length);
+    for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(bytes[i] ^ (i % 251));
+    writeFile(path, bytes);
+    const RecordsRead all = readAllRecords(fs(path));
+    std::string firstError;
+    for (int slot = 0; slot < kSlotCount && firstError.empty(); ++slot) {
+      const RecordRead one = readRecord(fs(path), slot);
+      firstError = one.error;
+      if (all.ok()) QVERIFY(all.records[static_cast<std::size_t>(slot)] == one.bytes);
+    }
+    QCOMPARE(QString::fromStdString(all.error), QString::fromStdString(firstError));
+  }
+
+  void allRecordsOfAFolderOrMissingFileFail() {
+    QTemporaryDir dir;
+    QVERIFY(QString::fromStdString(readAllRecords(fs(dir.path())).error).contains("regular"));
+    QVERIFY(QString::fromStdString(readAllRecords(fs(dir.filePath("none"))).error)
+                .contains("cannot be opened"));
+  }
+
   void writeChangesOnlyTheRecordAndKeepsABackup() {
     QTemporaryDir dir;
     const QString path = dir.filePath("PLANES.DAT");
