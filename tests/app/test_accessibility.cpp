@@ -525,9 +525,8 @@ class AccessibilityTest : public QObject {
     QVERIFY(f.prompter.questions.isEmpty());
     QCOMPARE(f.cell(record::fieldOfBox("Text8")->firstRow), year);
     QCOMPARE(c.Text8->text(), QStringLiteral("1950"));
-    // The closed menu hands the focus back when the events settle (slowly under sanitizers).
-    QTRY_VERIFY(QApplication::focusWidget() != nullptr);
-    press(Qt::Key_Escape);
+    QTest::mouseClick(c.Command5, Qt::LeftButton);  // Cancel closes the panel
+    QTRY_VERIFY(c.Frame3->isHidden());
     QVERIFY(tolvane::test::contextMenuOffers(f.window.get(), "Revert to planes.dat"));
     tolvane::test::takeFromContextMenu(f.window.get(), "Revert to planes.dat");
     QCOMPARE(f.prompter.questions.size(), 1);
