@@ -55,31 +55,6 @@ void makeOriginal(Fixture& f) {
   f.setRecordBytes(kOther, 9, {100, 7});
 }
 
-// Opens the context menu of a widget with a right click and takes the entry named so, as the
-// user does; returns the entries' texts with their shortcuts.
-QStringList takeFromContextMenu(QWidget* widget, const QString& entry) {
-  QStringList seen;
-  QTimer::singleShot(50, widget, [&seen, entry] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu) return;
-    QAction* taken = nullptr;
-    for (QAction* action : menu->actions()) {
-      if (action->isSeparator()) continue;
-      seen << action->text() + "\t" + action->shortcut().toString(QKeySequence::NativeText);
-      if (action->text() == entry) taken = action;
-    }
-    if (taken) {
-      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(taken).center());
-    } else {
-      menu->close();
-    }
-  });
-  const QPoint at(5, 5);
-  QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
-  QApplication::sendEvent(widget, &event);
-  return seen;
-}
-
 // The compare view, opened by its shortcut from the aircraft list.
 app::CompareView* openByShortcut(Fixture& f) {
   QTest::keyClick(f.window->controls().List1, Qt::Key_D, Qt::ControlModifier);
@@ -153,7 +128,7 @@ class CompareTest : public QObject {
       view = openByShortcut(f);
     } else {
       QWidget* target = way == "grid" ? f.window->controls().G1->viewport() : f.window.get();
-      const QStringList entries = takeFromContextMenu(target, "Compare with...");
+      const QStringList entries = tolvane::test::takeFromContextMenu(target, "Compare with...");
       QVERIFY2(entries.contains("Compare with...\tCtrl+D"), qPrintable(entries.join('|')));
       QTRY_VERIFY((view = f.find<app::CompareView>("CompareView")) && view->isVisible());
     }

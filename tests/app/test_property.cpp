@@ -165,7 +165,7 @@ enum class BoxKind {
   Crew,     // byte 11 written as typed; shown with byte 12 while byte 11 is a plain byte
 };
 
-struct BoxSpec {
+struct WatchedBox {
   QLineEdit* box;
   BoxKind kind;
   int first;    // the row of its first byte
@@ -185,7 +185,7 @@ int rowsOf(BoxKind kind) {
 }
 
 // The text a load (or an undo) shows in a box for these value cells.
-QString shownFor(const BoxSpec& s, const QStringList& cells) {
+QString shownFor(const WatchedBox& s, const QStringList& cells) {
   auto cell = [&cells](int row) { return cells[row - 1]; };
   auto value = [&cell](int row) { return valueOf(cell(row)); };
   const int f = s.first;
@@ -211,7 +211,7 @@ QString shownFor(const BoxSpec& s, const QStringList& cells) {
 // The cell texts a box's writer puts into its rows for a text typed in it: its number split
 // into bytes; a text that is not one number as a whole goes into every row as typed; an empty
 // box is 0.
-QStringList writtenFor(const BoxSpec& s, const QString& text) {
+QStringList writtenFor(const WatchedBox& s, const QString& text) {
   const std::optional<double> number = record::wholeNumber(text.toStdString());
   QStringList out;
   if (s.kind == BoxKind::Crew) return {editors::blankBox(text) ? QStringLiteral("0") : text};
@@ -241,7 +241,7 @@ QStringList writtenFor(const BoxSpec& s, const QString& text) {
 // What is wrong with a box's mark for its text and cells: it must be red with a tooltip that
 // names the range when saving refuses one of its cells, show the blue "Saved as N" note when
 // its value is a fraction that saving rounds, and be plain otherwise.
-QString markProblem(const BoxSpec& s, const QStringList& cells) {
+QString markProblem(const WatchedBox& s, const QStringList& cells) {
   bool refused = false;
   for (int k = 0; k < rowsOf(s.kind); ++k) {
     refused = refused || !record::cellByte(cells[s.first + k - 1].toStdString());
@@ -656,36 +656,36 @@ class Runner {
   // makes exactly the cells' texts of it ("12.50" for a cell "12.5", " 5" for "5").
   QString editorsShowTheCells(bool filled) const {
     const QStringList cells = column(kValueColumn);
-    std::vector<BoxSpec> specs;
+    std::vector<WatchedBox> watchedBoxes;
     for (int i = 0; i < 15; ++i) {
-      specs.push_back({c_.Text3[std::size_t(i)], BoxKind::Word, 13 + 4 * i, 4294967295.0});
+      watchedBoxes.push_back({c_.Text3[std::size_t(i)], BoxKind::Word, 13 + 4 * i, 4294967295.0});
     }
-    specs.push_back({c_.Text8, BoxKind::Half, 9, 65535.0});
-    specs.push_back({c_.Text7, BoxKind::Crew, 11, 255.0});
-    specs.push_back({c_.Text6, BoxKind::Byte, 85, 255.0});
+    watchedBoxes.push_back({c_.Text8, BoxKind::Half, 9, 65535.0});
+    watchedBoxes.push_back({c_.Text7, BoxKind::Crew, 11, 255.0});
+    watchedBoxes.push_back({c_.Text6, BoxKind::Byte, 85, 255.0});
     const bool groupShown = c_.FGG->isVisibleTo(c_.Frame1);
     const int s = f_.window->state().gunGroupRow;
     if (groupShown) {
-      specs.push_back({c_.Text1, BoxKind::Byte, s, 255.0});
-      specs.push_back({c_.Text2, BoxKind::Half, s + 6, 65535.0});
-      specs.push_back({c_.Gundamage, BoxKind::LowHalf, s + 4, 65535.0});
+      watchedBoxes.push_back({c_.Text1, BoxKind::Byte, s, 255.0});
+      watchedBoxes.push_back({c_.Text2, BoxKind::Half, s + 6, 65535.0});
+      watchedBoxes.push_back({c_.Gundamage, BoxKind::LowHalf, s + 4, 65535.0});
     }
-    for (const BoxSpec& spec : specs) {
-      const QString text = spec.box->text();
-      const QString shown = shownFor(spec, cells);
-      const QStringList held = cells.mid(spec.first - 1, rowsOf(spec.kind));
-      if (text != shown && (filled || writtenFor(spec, text) != held)) {
+    for (const WatchedBox& watched : watchedBoxes) {
+      const QString text = watched.box->text();
+      const QString shown = shownFor(watched, cells);
+      const QStringList held = cells.mid(watched.first - 1, rowsOf(watched.kind));
+      if (text != shown && (filled || writtenFor(watched, text) != held)) {
         return QStringLiteral(
                    "box %1 shows \"%2\" where its cells from byte %3 hold \"%4\" "
                    "(a load shows \"%5\")")
-            .arg(spec.box->objectName(), text)
-            .arg(spec.first)
+            .arg(watched.box->objectName(), text)
+            .arg(watched.first)
             .arg(held.join(QStringLiteral("\", \"")), shown);
       }
-      if (QString e = markProblem(spec, cells); !e.isEmpty()) {
-        return QStringLiteral("box %1 showing \"%2\" %3").arg(spec.box->objectName(), text, e);
+      if (QString e = markProblem(watched, cells); !e.isEmpty()) {
+        return QStringLiteral("box %1 showing \"%2\" %3").arg(watched.box->objectName(), text, e);
       }
-      const QColor colour = spec.box->palette().color(QPalette::Text);
+      const QColor colour = watched.box->palette().color(QPalette::Text);
       if (colour == QColor(Qt::red)) ++stats_.refusedMarks;
       if (colour == editors::noteColour()) ++stats_.notes;
       if (text != shown) ++stats_.typedBoxes;
