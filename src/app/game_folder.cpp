@@ -144,12 +144,6 @@ CommandLine resolvePath(const QString& argument, const fs::path& currentFolder) 
 
 }  // namespace
 
-QStringList argumentTexts(int argc, char** argv) {
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << script::textFromNative(argv[i]);
-  return arguments;
-}
-
 CommandLine parseCommandLine(const QStringList& arguments, const fs::path& currentFolder) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
@@ -328,7 +322,7 @@ int run(int& argc, char** argv) {
   std::error_code ec;
   fs::path current = fs::current_path(ec);
   if (ec) current = toPath(QDir::homePath());
-  const QStringList arguments = argumentTexts(argc, argv);
+  const QStringList arguments = script::argumentTexts(argc, argv);
   CommandLine line = parseCommandLine(arguments, current);
   if (line.exit && !line.mayHoldQtOptions) return answerOnTerminal(line, arguments);
 
@@ -339,7 +333,7 @@ int run(int& argc, char** argv) {
   const StartupWork images(loadImageFormatPlugins);
   if (line.exit) {
     // The application has taken its own options out of argv; what is left must be ours.
-    const QStringList left = argumentTexts(argc, argv);
+    const QStringList left = script::argumentTexts(argc, argv);
     line = parseCommandLine(left, current);
     if (line.exit) return answerOnTerminal(line, left);
   }

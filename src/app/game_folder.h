@@ -24,9 +24,6 @@ struct CommandLine {
   std::filesystem::path scriptToApply;  // the aircraft script (.oaw) PATH named, if any
 };
 
-// The program's arguments as text that keeps every byte of a path (see native_path.h).
-QStringList argumentTexts(int argc, char** argv);
-
 // Reads the arguments (the program's name first). PATH may be the game's folder, its
 // planes.dat in any letter case, or an aircraft script; a relative PATH is taken from
 // currentFolder. A PATH that does not exist, or a folder without planes.dat, is an error.

@@ -1,6 +1,6 @@
 #include <QCoreApplication>
 
-#include "app/game_folder.h"
+#include "app/window_loader.h"
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
   QCoreApplication::setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
   // A subcommand (show, diff, apply, export) runs before any window exists and needs no
-  // display; anything else opens the window.
+  // display, nor Qt's GUI libraries; anything else opens the window, from its own library.
   if (tolvane::cli::isSubcommand(argc, argv)) return tolvane::cli::runSubcommand(argc, argv);
-  return tolvane::app::run(argc, argv);
+  return tolvane::app::runWindow(argc, argv);
 }

@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "app/game_folder.h"
 #include "cli/record_text.h"
 #include "record/fields.h"
 #include "record/layout.h"
@@ -269,6 +268,7 @@ int show(const QStringList& arguments) {
   }
   // {"aircraft": [records], "file": path}, written straight as text (see JsonWriter).
   JsonWriter out;
+  out.reserve(static_cast<std::size_t>(count) * 48 * 1024);  // an aircraft is about 43 KB
   out.beginObject();
   out.key("aircraft");
   out.beginArray();
@@ -831,7 +831,7 @@ int runSubcommand(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   // The program's name, the subcommand (which the parsers take as their first positional
   // argument), then its arguments; paths keep every byte.
-  const QStringList arguments = app::argumentTexts(argc, argv);
+  const QStringList arguments = script::argumentTexts(argc, argv);
   const QString name = arguments.value(1);
   for (const Subcommand& command : kSubcommands) {
     if (name == QLatin1String(command.name)) return command.run(arguments);

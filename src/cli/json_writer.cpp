@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QLocale>
 #include <cassert>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace tolvane::cli {
 namespace {
@@ -27,6 +29,14 @@ std::string jsonNumber(double number) {
   // Qt's JSON writer does; everything else in the shortest form.
   const double whole = std::abs(number);
   const bool full = whole <= 9007199254740992.0 && whole == std::floor(whole);
+  // Most values of a record are whole: printed as the integer they are, without the way
+  // through Qt's conversion. A negative zero keeps its sign, as Qt prints it.
+  if (full && !(number == 0 && std::signbit(number))) {
+    char digits[24];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(number)).ptr;
+    return std::string(digits, end);
+  }
   return QByteArray::number(number, full ? 'f' : 'g', QLocale::FloatingPointShortest).toStdString();
 }
 
@@ -37,7 +47,8 @@ void JsonWriter::beforeValue() {
   }
   if (levels_.empty()) return;
   Level& level = levels_.back();
-  out_ += level.empty ? "\n" : ",\n";
+  if (!level.empty) out_ += ',';
+  out_ += '\n';
   level.empty = false;
   out_.append(4 * levels_.size(), ' ');
 }
@@ -45,9 +56,13 @@ void JsonWriter::beforeValue() {
 void JsonWriter::key(std::string_view key) {
   assert(!levels_.empty() && !afterKey_);
   Level& level = levels_.back();
+#ifndef NDEBUG
   // QJsonObject keeps its keys sorted; printing them in another order would differ from it.
   assert(level.empty || level.lastKey < key);
   level.lastKey.assign(key);
+#else
+  (void)level;
+#endif
   beforeValue();
   string(key);
   out_ += ": ";
@@ -86,7 +101,8 @@ void JsonWriter::endArray() {
 
 void JsonWriter::value(std::int64_t number) {
   beforeValue();
-  out_ += std::to_string(number);
+  char digits[24];
+  out_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 void JsonWriter::value(double number) {
@@ -117,12 +133,12 @@ void JsonWriter::value(const QString& text) {
 // control characters below U+0020 (named where JSON names them, else \u00xx).
 void JsonWriter::string(std::string_view utf8) {
   out_ += '"';
-  for (const char c : utf8) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && c != '"' && c != '\\') {
-      out_ += c;
-      continue;
-    }
+  std::size_t plain = 0;  // start of the run of characters written as they are
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    if (static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\') continue;
+    out_.append(utf8.data() + plain, i - plain);
+    plain = i + 1;
     out_ += '\\';
     switch (c) {
       case '"':
@@ -146,12 +162,15 @@ void JsonWriter::string(std::string_view utf8) {
       case '\t':
         out_ += 't';
         break;
-      default:
+      default: {
+        const auto u = static_cast<unsigned char>(c);
         out_ += "u00";
         out_ += hexDigit(u >> 4);
         out_ += hexDigit(u & 0xf);
+      }
     }
   }
+  out_.append(utf8.data() + plain, utf8.size() - plain);
   out_ += '"';
 }
 

@@ -32,6 +32,8 @@ class JsonWriter {
   // The text written so far; after the outermost container it ends with a line break, as
   // QJsonDocument's does.
   const std::string& text() const { return out_; }
+  // Room for the text to come, so that a long document is not copied as it grows.
+  void reserve(std::size_t bytes) { out_.reserve(bytes); }
 
  private:
   void beforeValue();
@@ -40,7 +42,9 @@ class JsonWriter {
 
   struct Level {
     bool empty = true;
-    std::string lastKey;
+#ifndef NDEBUG
+    std::string lastKey;  // checks that keys come in QJsonObject's order
+#endif
   };
   std::string out_;
   std::vector<Level> levels_;

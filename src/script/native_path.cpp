@@ -152,4 +152,10 @@ bool hasUnpairedSurrogate(const QString& text) {
   return false;
 }
 
+QStringList argumentTexts(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << textFromNative(argv[i]);
+  return arguments;
+}
+
 }  // namespace tolvane::script

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <string>
 
@@ -25,6 +26,9 @@ std::filesystem::path pathFromText(const QString& text);
 // return it so; such a name is looked up in its folder and the one entry that reads the same
 // gives back its bytes. A name no entry or several entries match stays as it reads.
 std::filesystem::path pathFromDialogText(const QString& text);
+
+// The program's arguments as such texts, the program's name first.
+QStringList argumentTexts(int argc, char** argv);
 
 // The text to show the user: the kept bytes shown as U+FFFD.
 QString displayPath(const QString& text);

@@ -635,6 +635,55 @@ class CommandLineTest : public QObject {
     QCOMPARE(QDir(folder.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
   }
 
+  // A command loads Qt Core and not the GUI libraries, which cost more to load than most
+  // commands take to run: the window comes from a library of its own.
+  void aCommandLoadsNoGuiLibrary() {
+    DataFolder folder;
+    QProcess process;
+    QProcessEnvironment environment = environmentWithoutDisplay();
+    // The dynamic loader lists what it would load for the program, and stops there.
+    environment.insert(QStringLiteral("LD_TRACE_LOADED_OBJECTS"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TOLVANE_BINARY), {"show"});
+    const Run run = finish(process, {"show"});
+    QCOMPARE(run.code, 0);
+    QVERIFY2(run.out.contains("libQt6Core.so"), run.out.constData());
+    for (const char* gui : {"libQt6Gui", "libQt6Widgets", "libQt6Svg", "libGL", "libfontconfig"}) {
+      QVERIFY2(!run.out.contains(gui), gui);
+    }
+  }
+
+  // A program file without the window's library beside it: the commands still work, and the
+  // window says why it cannot start instead of failing somewhere later.
+  void withoutTheWindowsLibraryTheCommandsStillWork() {
+    DataFolder folder;
+    const QString program = QDir(folder.path()).filePath("tolvane-alone");
+    QVERIFY(QFile::copy(QStringLiteral(TOLVANE_BINARY), program));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    const auto runAlone = [&](const QStringList& arguments) {
+      QProcess process;
+      process.setProcessEnvironment(environmentWithoutDisplay());
+      process.start(program, arguments);
+      return finish(process, arguments);
+    };
+    Run run = runAlone({"show", "--slot", "7"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, golden("show_b24d.txt"));
+
+    const QByteArray before = folder.bytes();
+    QProcessEnvironment offscreen = environmentWithoutDisplay();
+    offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess window;
+    window.setProcessEnvironment(offscreen);
+    window.start(program, {folder.path()});
+    run = finish(window, {folder.path()});
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.err.startsWith("tolvane: the window cannot start: "), run.err.constData());
+    QVERIFY2(run.err.contains("libtolvane-window.so"), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(folder.bytes(), before);
+  }
+
   // The completion script lists the aircraft names itself; they must stay the list's.
   void bashCompletionOffersTheAircraftNames() {
     const QByteArray script = readAll(QStringLiteral(TOLVANE_GOLDEN_DIR "/../../../packaging/"

@@ -525,7 +525,7 @@ class GameFolderTest : public QObject {
     std::string argument = jaeger;
     char* argv[] = {program.data(), argument.data()};
     const app::CommandLine line =
-        app::parseCommandLine(app::argumentTexts(2, argv), pathOf(dir.path()));
+        app::parseCommandLine(script::argumentTexts(2, argv), pathOf(dir.path()));
     QVERIFY2(line.error.isEmpty(), qPrintable(line.error));
     QCOMPARE(line.folder.native(), jaeger);
 
@@ -544,7 +544,7 @@ class GameFolderTest : public QObject {
     std::string missing = jaeger + "/nothing";
     char* argvMissing[] = {program.data(), missing.data()};
     const app::CommandLine refused =
-        app::parseCommandLine(app::argumentTexts(2, argvMissing), pathOf(dir.path()));
+        app::parseCommandLine(script::argumentTexts(2, argvMissing), pathOf(dir.path()));
     QVERIFY2(refused.error.contains(QStringLiteral("J\uFFFDger/nothing")),
              qPrintable(refused.error));
   }
