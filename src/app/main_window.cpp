@@ -472,8 +472,7 @@ bool MainWindow::applyScriptFile(const QString& path) {
   const int answer = ui::prompter().chooseWithDetails(
       title, summary, details, {QStringLiteral("Apply"), QStringLiteral("Cancel")}, 0, 1);
   if (answer != 0) return false;
-  session_->applyValues(QStringLiteral("Apply script"), values);
-  return true;
+  return session_->applyValues(QStringLiteral("Apply script"), values);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -165,8 +165,7 @@ bool MainWindow::copyToSlot(int target) {
   const int answer = ui::prompter().chooseWithDetails(
       kCopyTitle, summary, details, {QStringLiteral("Copy"), QStringLiteral("Cancel")}, 0, 1);
   if (answer != 0) return false;
-  session_->applyValues(QStringLiteral("Copy %1").arg(aircraftName(source)), values);
-  return true;
+  return session_->applyValues(QStringLiteral("Copy %1").arg(aircraftName(source)), values);
 }
 
 }  // namespace tolvane::app

@@ -169,7 +169,21 @@ void RecordSession::redo() {
   historyMoved(document_->redo(), wasUnsaved);
 }
 
-void RecordSession::applyValues(const QString& stepName, const std::map<int, QString>& values) {
+bool RecordSession::applyValues(const QString& stepName, const std::map<int, QString>& values) {
+  // A code typed without Enter is kept, as a pick keeps it, and not replaced unseen by the
+  // values put in now nor taken back with them by one undo. (The byte box's text is the
+  // byte editor's own until Enter, as for a pick: it stays open, or closes when its row is
+  // among the values.)
+  if (document_->isOpen() && c_.Text5->isModified() &&
+      c_.Text5->text() != editors::codeInGrid(c_)) {
+    QString reason;
+    document_->finishStep();
+    if (!commitTypedCode(&reason)) {
+      showError(QStringLiteral("%1: nothing was changed.\n\n%2").arg(stepName, reason));
+      return false;
+    }
+    document_->finishStep();
+  }
   record::Values texts;
   for (const auto& [row, text] : values) texts[row] = text.toStdString();
   {
@@ -181,6 +195,7 @@ void RecordSession::applyValues(const QString& stepName, const std::map<int, QSt
     byteEditor_.close();
   }
   state_.recordModified = true;
+  return true;
 }
 
 bool RecordSession::revert() {

@@ -83,8 +83,11 @@ class RecordSession : public QObject {
   // reverted.
   bool revert();
   // Puts values into the open record's value cells as one step (an applied script): the
-  // editors, captions and marks follow, and one undo takes them all back.
-  void applyValues(const QString& stepName, const std::map<int, QString>& values);
+  // editors, captions and marks follow, and one undo takes them all back. A code typed
+  // without Enter goes in first, as a step of its own. A typed code that is no code
+  // stops it: the player is told why, the box keeps the text, and nothing changes. Returns
+  // whether the values were put in.
+  bool applyValues(const QString& stepName, const std::map<int, QString>& values);
 
  private:
   struct Outcome {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -244,6 +245,54 @@ class CompareTest : public QObject {
     QVERIFY(!f.window->hasUnsavedChanges());
     QCOMPARE(table->model()->rowCount(), 4);
     QCOMPARE(f.folder.bytes(), before);
+  }
+
+  // A code typed in the window without Enter, then a Take of another field: the code is kept
+  // as a step of its own before the take, or, when it is no code, the take is refused and
+  // the box keeps what was typed.
+  void aTakeKeepsACodeTypedWithoutEnter_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("a code") << "ZZ9A" << true;
+    QTest::newRow("three characters") << "ZZ9" << false;
+    QTest::newRow("a character the game cannot hold") << "ZZ9\u0416" << false;
+  }
+  void aTakeKeepsACodeTypedWithoutEnter() {
+    QFETCH(QString, typed);
+    QFETCH(bool, taken);
+    Fixture f;
+    makeOriginal(f);
+    f.pick(kSlot);
+    const QList<int> code = values(f, 165, 4);
+    app::CompareView* view = openByShortcut(f);
+    QVERIFY(view);
+    f.typeInto("Text5", typed);
+    selectWithKeys(view, 25);
+    QTest::mouseClick(part<QPushButton>(view, "Take"), Qt::LeftButton);
+
+    auto* box = f.find<QLineEdit>("Text5");
+    QCOMPARE(box->text(), typed);
+    const QList<int> taken25 = fileRecord(test::demoBytes(), kSlot).mid(24, 4);
+    const QList<int> typedCode = {'Z', 'Z', '9', 'A'};
+    if (!taken) {
+      QCOMPARE(f.prompter.errors.size(), 1);
+      QVERIFY2(f.prompter.errors[0].contains("nothing was changed"),
+               qPrintable(f.prompter.errors[0]));
+      QCOMPARE(values(f, 25, 4), kChanges[1].second);
+      QCOMPARE(values(f, 165, 4), code);
+      return;
+    }
+    QCOMPARE(f.prompter.errors, QStringList());
+    QCOMPARE(values(f, 25, 4), taken25);
+    QCOMPARE(values(f, 165, 4), typedCode);
+    // The first Ctrl+Z takes back the take alone, the second the code.
+    auto* table = part<QTableView>(view, "CompareTable");
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(values(f, 25, 4), kChanges[1].second);
+    QCOMPARE(values(f, 165, 4), typedCode);
+    QCOMPARE(box->text(), typed);
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(values(f, 165, 4), code);
   }
 
   // The view shows the document: a typed value and its undo at once, and a pick compares the

@@ -379,6 +379,7 @@ class Runner {
       picks_.clear();
       const int openBefore = f_.window->openSlot();
       const QStringList cellsBefore = column(kValueColumn);
+      stepStart_.reset();
       const QString what = act();
       // The event loop runs between two user actions, which ends the history's step (a
       // queued call); painting is left out, for speed.
@@ -406,7 +407,7 @@ class Runner {
         } else if (cellsAfter != cellsBefore &&
                    (what.startsWith("click Check") || what.startsWith("byte ") ||
                     what.startsWith("take"))) {
-          exact_ = std::make_pair(cellsBefore, cellsAfter);
+          exact_ = std::make_pair(stepStart_.value_or(cellsBefore), cellsAfter);
         } else if (cellsAfter != cellsBefore) {
           exact_.reset();
         }
@@ -1580,7 +1581,8 @@ class Runner {
   QString compareAndTake() {
     const int open = f_.window->openSlot();
     if (open < 0) return "skip";
-    const QStringList cells = column(kValueColumn);
+    const Before b = before();
+    QStringList cells = column(kValueColumn);
     f_.window->compareAction()->trigger();
     auto* view = f_.window->findChild<app::CompareView*>("CompareView");
     if (view == nullptr || !view->isVisible()) {
@@ -1599,8 +1601,21 @@ class Runner {
       table->setCurrentIndex(table->model()->index(row, 0));
     }
     auto* button = view->findChild<QPushButton*>(all ? "TakeAll" : "Take");
-    if (button->isEnabled()) QTest::mouseClick(button, Qt::LeftButton);
+    const bool clicked = button->isEnabled();
+    if (clicked) QTest::mouseClick(button, Qt::LeftButton);
     view->close();
+    if (clicked && b.codePending) {
+      // A code typed without Enter goes in first, as a step of its own; a text that is no
+      // code stops the take, with a message, and stays in its box.
+      if (!b.code) {
+        if (column(kValueColumn) != cells) failure_ = "a take went ahead over a typed non-code";
+        if (f_.prompter.errors.size() != b.errors + 1) failure_ = "a refused take said nothing";
+        return "take refused";
+      }
+      for (int k = 0; k < 4; ++k) cells[164 + k] = QString::number(quint8((*b.code)[k]));
+      trail_.push_back(cells);
+      stepStart_ = cells;
+    }
     const record::Field& field = ui::CompareModel::fieldAt(row);
     const QStringList after = column(kValueColumn);
     for (int r = 1; r <= kRecordBytes; ++r) {
@@ -1789,6 +1804,9 @@ class Runner {
   QByteArray model_;
   QByteArray known_;                // the open record as the window last read or wrote it
   std::vector<QStringList> trail_;  // the value cells after each step since the last load
+  // Where the step's own change began, when the step first committed a code typed without
+  // Enter as a step of its own.
+  std::optional<QStringList> stepStart_;
   // The cells before and after the last step when it was a single click or commit.
   std::optional<std::pair<QStringList, QStringList>> exact_;
   // After a revert: the cells its undo gives back.
