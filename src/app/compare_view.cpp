@@ -52,6 +52,8 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
       model_(new ui::CompareModel(document_, this)),
       filter_(new QSortFilterProxyModel(this)) {
   setObjectName("CompareView");
+  // Hidden, the table does not follow the document; it is read afresh when shown.
+  model_->setLive(false);
   setModal(false);
   setSizeGripEnabled(true);
 
@@ -198,8 +200,19 @@ bool CompareView::attachTable(bool oneStep) {
   return true;
 }
 
+void CompareView::showEvent(QShowEvent* event) {
+  model_->setLive(true);
+  QDialog::showEvent(event);
+}
+
+void CompareView::hideEvent(QHideEvent* event) {
+  model_->setLive(false);
+  QDialog::hideEvent(event);
+}
+
 void CompareView::showAndRaise() {
   attachTable(false);
+  model_->setLive(true);
   // A preparation cut short between its steps: the window gets its whole icon first.
   if (iconPending_) {
     ui::giveWindowIcon(this, fullIcon_);

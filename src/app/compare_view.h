@@ -65,6 +65,10 @@ class CompareView : public QDialog {
 
   ui::CompareModel& model() const { return *model_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
   struct Offer {
     Source source;

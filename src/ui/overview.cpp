@@ -119,6 +119,12 @@ void OverviewModel::emitRowChanged(int slot) {
 
 void OverviewModel::documentChanged(const record::RecordDocument::Change& change) {
   const int open = document_->slot();
+  // Hidden, the table does not follow the document: every row is read afresh when it is
+  // shown, and the rows' sorting would cost every keystroke.
+  if (!live_) {
+    shownOpen_ = open;
+    return;
+  }
   if (shownOpen_ != open) {
     const int before = shownOpen_;
     shownOpen_ = open;

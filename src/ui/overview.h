@@ -62,7 +62,8 @@ class OverviewModel : public QAbstractTableModel {
   // Reads the records of all 30 slots from planes.dat again.
   void refresh();
   // While live, a save, a load or a revert of the open record reads the file again (once,
-  // when the event loop next runs); while not, the table is refreshed when it is shown.
+  // when the event loop next runs); while not, the table is refreshed when it is shown and
+  // reports no change of the document.
   void setLive(bool live);
   // The file the rows were read from, or why it could not be read (one of the two is empty).
   const std::string& file() const { return file_; }
