@@ -71,6 +71,12 @@ QWidget* openByShortcut(Fixture& f, const QString& view) {
   QWidget* shown = compare ? static_cast<QWidget*>(f.find<app::CompareView>("CompareView"))
                            : f.find<ui::OverviewDialog>("Overview");
   if (shown == nullptr || !QTest::qWaitForWindowExposed(shown)) return nullptr;
+  // A list box that fits its entries resizes itself 20 ms after it was made (Qt's own timer),
+  // and its layout then stretches it again: the view is looked at once both are done, as the
+  // player sees it.
+  QTest::qWait(50);
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
   return shown;
 }
 
