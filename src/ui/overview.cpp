@@ -330,10 +330,14 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
   // An edit that makes a value longer than its column widens the column, so that no figure
   // is cut off. Only the cells whose text changed are looked at (one, as the player types; a
   // refresh reports all 30 rows, most of them as they were), by the measure fitToTable uses.
+  // Before the first showing, a column measured ahead whose values changed since is measured
+  // again, and the window sized again: it opens as if it had been measured then.
   connect(
       model_, &QAbstractItemModel::dataChanged, this,
       [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-        if (!sized_) return;
+        const bool measuredAhead = std::any_of(columnWidths_.begin(), columnWidths_.end(),
+                                               [](int width) { return width >= 0; });
+        if (!sized_ && !measuredAhead) return;
         for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
           for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
             QString& known =
@@ -341,6 +345,11 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
             const QString shown = model_->index(row, column).data().toString();
             if (shown == known) continue;
             known = shown;
+            if (!presented_) {
+              columnWidths_[static_cast<std::size_t>(column)] = -1;
+              sized_ = false;
+              continue;
+            }
             const int room = table_->columnWidth(column) - cellPadding();
             if (!widths_->fits(shown, room)) {
               table_->setColumnWidth(column, widths_->exact(shown) + cellPadding());
@@ -475,6 +484,7 @@ void OverviewDialog::present() {
   model_->refresh();
   if (!sized_) fitToTable();
   show();
+  presented_ = true;
   raise();
   activateWindow();
   // The keyboard starts from the open aircraft's row (or the first one), which is not

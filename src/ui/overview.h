@@ -137,7 +137,8 @@ class OverviewDialog : public QDialog {
   int cellPadding() const;
   std::array<int, OverviewModel::ColumnCount> columnWidths_{};  // -1: not measured yet
   bool polished_ = false;
-  QIcon fullIcon_;  // given back in a step of its own after the native window is made
+  bool presented_ = false;  // shown at least once
+  QIcon fullIcon_;          // given back in a step of its own after the native window is made
   bool iconPending_ = false;
   bool prepared_ = false;
   // The texts the cells showed when they were last measured, slot by slot.

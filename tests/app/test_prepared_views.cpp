@@ -122,8 +122,9 @@ class PreparedViewsTest : public QObject {
   // made at its opening (steps: 0 none, then the view made, its parts, its native window, its
   // icon, its sizes; 99 all). "after": with no idle time between the preparation and the
   // shortcut, another aircraft opened, an edit (which the hidden views do not follow as it
-  // is typed), or an edit saved (which makes planes.dat.bak, the source the view then starts
-  // from).
+  // is typed), an edit saved (which makes planes.dat.bak, the source the view then starts
+  // from), or planes.dat changed by another program (a wider figure, which the overview's
+  // columns and size must fit).
   void opensAsMadeAtOpening_data() {
     QTest::addColumn<QString>("view");
     QTest::addColumn<int>("steps");
@@ -141,6 +142,8 @@ class PreparedViewsTest : public QObject {
     QTest::newRow("overview, picked after") << "overview" << 99 << "pick";
     QTest::newRow("overview, saved after") << "overview" << 99 << "save";
     QTest::newRow("overview, edited after") << "overview" << 99 << "edit";
+    QTest::newRow("overview, file changed after") << "overview" << 99 << "file";
+    QTest::newRow("overview, file changed in between") << "overview" << 14 << "file";
   }
   void opensAsMadeAtOpening() {
     QFETCH(QString, view);
@@ -149,7 +152,8 @@ class PreparedViewsTest : public QObject {
     const char* table = view == "compare" ? "CompareTable" : "OverviewTable";
     const auto act = [&](Fixture& f) {
       if (after == "pick") f.pick(3);
-      if (after == "edit") f.typeInto("Text7", "5");  // Crew, not saved
+      if (after == "edit") f.typeInto("Text7", "5");            // Crew, not saved
+      if (after == "file") f.setRecordBytes(12, 25, {15, 39});  // another program: 9999 mph
       if (after == "save") {
         f.typeInto("Text7", "5");  // Crew
         QTest::mouseClick(f.window->controls().Command3, Qt::LeftButton);
