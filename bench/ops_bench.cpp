@@ -115,7 +115,18 @@ struct Session {
     QTest::qWait(50);
     // As in the program, where the views are made ready in idle time once the window is on
     // screen (here step by step at once, so that no step runs inside a timed operation).
-    while (window->prepareViewStep()) QCoreApplication::processEvents();
+    const bool print = std::getenv("TOLVANE_BENCH_STEPS") != nullptr;
+    for (int step = 0;; ++step) {
+      const auto started = std::chrono::steady_clock::now();
+      if (!window->prepareViewStep()) break;
+      if (print) {
+        std::fprintf(
+            stderr, "first preparation, step %d: %.0f us\n", step,
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started)
+                .count());
+      }
+      QCoreApplication::processEvents();
+    }
   }
   ~Session() { tolvane::ui::setPrompter(nullptr); }
   const tolvane::editors::WindowControls& c() const { return window->controls(); }

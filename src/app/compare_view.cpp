@@ -243,6 +243,7 @@ bool CompareView::prepareStep() {
     return true;
   }
   if (iconPending_) {
+    if (ui::convertWindowIconStep(fullIcon_)) return true;
     ui::giveWindowIcon(this, fullIcon_);
     iconPending_ = false;
     return true;

@@ -451,6 +451,7 @@ bool OverviewDialog::prepareStep() {
     return true;
   }
   if (iconPending_) {
+    if (convertWindowIconStep(fullIcon_)) return true;
     giveWindowIcon(this, fullIcon_);
     iconPending_ = false;
     return true;

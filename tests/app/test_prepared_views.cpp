@@ -31,6 +31,7 @@ struct Seen {
   QSize size;
   QList<int> columns;
   QList<QSize> iconSizes;
+  QList<QImage> iconImages;  // in the form the window system gets them
   QString focus;
   QStringList entries;  // the compare view's sources
 };
@@ -41,6 +42,10 @@ Seen seen(QWidget* view, const char* tableName) {
   auto* table = view->findChild<QTableView*>(tableName);
   for (int c = 0; c < table->horizontalHeader()->count(); ++c) s.columns << table->columnWidth(c);
   s.iconSizes = view->windowIcon().availableSizes();
+  for (const QSize& size : s.iconSizes) {
+    s.iconImages << view->windowIcon().pixmap(size).toImage().convertToFormat(
+        QImage::Format_ARGB32);
+  }
   s.focus = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
   if (auto* sources = view->findChild<QComboBox*>("CompareSource")) {
     for (int i = 0; i < sources->count(); ++i) s.entries << sources->itemText(i);
@@ -53,6 +58,7 @@ void compareSeen(const Seen& got, const Seen& expected) {
   QCOMPARE(got.size, expected.size);
   QCOMPARE(got.columns, expected.columns);
   QCOMPARE(got.iconSizes, expected.iconSizes);
+  QVERIFY(got.iconImages == expected.iconImages);
   QCOMPARE(got.focus, expected.focus);
   QCOMPARE(got.entries, expected.entries);
   if (got.picture != expected.picture && qEnvironmentVariableIsSet("TOLVANE_TEST_PICTURES")) {
