@@ -2,9 +2,11 @@
 // planes.dat: a pick of an aircraft (the reaction of the list, from the selection to every
 // editor filled), a pick followed by the repaint it causes, a save with its reload, and a
 // keystroke in a performance box with the repaint it causes, undo and redo of a step over every
-// cell, and the opening of the compare view and of the overview, each both the first time (the
-// view made) and again (made, hidden, shown again). Each repetition is one operation, so the
-// median and the worst ("max") are those of single operations.
+// cell, and the opening of the compare view and of the overview: the first time as the player
+// meets it (the view made ready in idle time beforehand, whose steps are reported as
+// counters), the first time before that preparation (the view made at the opening), and again
+// (made, hidden, shown again). Each repetition is one operation, so the median and the worst
+// ("max") are those of single operations.
 //
 // The keystroke benchmark also reports how much of the grid a keystroke redraws:
 // "grid_rows_changed" counts the rows the grid's model reported as changed, and
@@ -25,7 +27,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <memory>
 
@@ -109,6 +113,20 @@ struct Session {
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) std::exit(1);
     QTest::qWait(50);
+    // As in the program, where the views are made ready in idle time once the window is on
+    // screen (here step by step at once, so that no step runs inside a timed operation).
+    const bool print = std::getenv("TOLVANE_BENCH_STEPS") != nullptr;
+    for (int step = 0;; ++step) {
+      const auto started = std::chrono::steady_clock::now();
+      if (!window->prepareViewStep()) break;
+      if (print) {
+        std::fprintf(
+            stderr, "first preparation, step %d: %.0f us\n", step,
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started)
+                .count());
+      }
+      QCoreApplication::processEvents();
+    }
   }
   ~Session() { tolvane::ui::setPrompter(nullptr); }
   const tolvane::editors::WindowControls& c() const { return window->controls(); }
@@ -274,19 +292,88 @@ void closeView(QWidget* view) {
   session->settle();
 }
 
-// Opening the compare view the first time: the view is made, reads the backups and the source,
-// sizes its columns and is shown. As for a pick, painting is left to the event loop and not
-// timed. The view of the repetition before is deleted, untimed.
+double threadCpuUs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+// Runs the steps that make the views ready in idle time, with the event loop between them as
+// in the program, and keeps the longest: what a key pressed during the preparation may wait.
+struct PreparationSteps {
+  double longestUs = 0;
+  double totalUs = 0;
+  int steps = 0;
+  void run() {
+    for (;;) {
+      const auto started = std::chrono::steady_clock::now();
+      const double cpuStarted = threadCpuUs();
+      const bool stepped = session->window->prepareViewStep();
+      const double us =
+          std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started)
+              .count();
+      if (!stepped) break;
+      // Each step's wall-clock and CPU time, for finding the longest.
+      if (std::getenv("TOLVANE_BENCH_STEPS")) {
+        std::fprintf(stderr, "step %d: %.0f us (CPU %.0f us)\n", steps, us,
+                     threadCpuUs() - cpuStarted);
+      }
+      longestUs = std::max(longestUs, us);
+      totalUs += us;
+      ++steps;
+      session->settle();
+    }
+  }
+  void report(benchmark::State& state, int repetitions) const {
+    state.counters["prep_step_max_us"] = longestUs;
+    state.counters["prep_us"] = totalUs / std::max(repetitions, 1);
+    state.counters["prep_steps"] = static_cast<double>(steps) / std::max(repetitions, 1);
+  }
+};
+
+// The first opening of the compare view as the player meets it: the view was made ready in
+// idle time (untimed; its steps are reported as counters) after the window showed, and again
+// after an aircraft was opened (each repetition opens another aircraft first, untimed, as
+// the player picks one before comparing it). The timed part is "Compare with...": the
+// sources read again and the view shown. The view of the repetition before is deleted.
 void BM_CompareFirstOpen(benchmark::State& state) {
-  session->window->session().pick(7);
-  session->settle();
+  static int next = 0;
+  PreparationSteps preparation;
+  int repetitions = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    delete session->window->findChild<tolvane::app::CompareView*>("CompareView");
+    session->settle();
+    session->window->session().pick(next++ % 2 == 0 ? 7 : 3);
+    session->settle();
+    preparation.run();
+    ++repetitions;
+    state.ResumeTiming();
     tolvane::app::CompareView* view = session->window->openCompareView();
     state.PauseTiming();
     if (view == nullptr) state.SkipWithError("no compare view");
     closeView(view);
-    delete view;
+    state.ResumeTiming();
+  }
+  preparation.report(state, repetitions);
+  checkNoMessages(state);
+}
+
+// The compare view opened before it was made ready (within half a second of the start, or
+// before the idle time came): the view is made, reads the backups and the source, sizes its
+// columns and is shown. As for a pick, painting is left to the event loop and not timed.
+void BM_CompareMadeAtOpening(benchmark::State& state) {
+  session->window->session().pick(7);
+  session->settle();
+  for (auto _ : state) {
+    state.PauseTiming();
+    delete session->window->findChild<tolvane::app::CompareView*>("CompareView");
     session->settle();
+    state.ResumeTiming();
+    tolvane::app::CompareView* view = session->window->openCompareView();
+    state.PauseTiming();
+    if (view == nullptr) state.SkipWithError("no compare view");
+    closeView(view);
     state.ResumeTiming();
   }
   checkNoMessages(state);
@@ -306,17 +393,43 @@ void BM_CompareReopen(benchmark::State& state) {
   checkNoMessages(state);
 }
 
-// Opening the overview the first time: the dialog is made, reads the 30 records, sizes its
-// columns and is shown; the dialog of the repetition before is deleted, untimed.
+// The first opening of the overview as the player meets it: the dialog was made ready in idle
+// time (untimed, its steps reported as counters); the timed part reads the 30 records again
+// and shows it. The dialog of the repetition before is deleted, untimed.
 void BM_OverviewFirstOpen(benchmark::State& state) {
   session->window->session().pick(7);
   session->settle();
+  PreparationSteps preparation;
+  int repetitions = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    delete session->window->findChild<tolvane::ui::OverviewDialog*>("Overview");
+    session->settle();
+    preparation.run();
+    ++repetitions;
+    state.ResumeTiming();
     tolvane::ui::OverviewDialog* view = session->window->showOverview();
     state.PauseTiming();
     closeView(view);
-    delete view;
+    state.ResumeTiming();
+  }
+  preparation.report(state, repetitions);
+  checkNoMessages(state);
+}
+
+// The overview opened before it was made ready: the dialog is made, reads the 30 records,
+// sizes its columns and is shown.
+void BM_OverviewMadeAtOpening(benchmark::State& state) {
+  session->window->session().pick(7);
+  session->settle();
+  for (auto _ : state) {
+    state.PauseTiming();
+    delete session->window->findChild<tolvane::ui::OverviewDialog*>("Overview");
     session->settle();
+    state.ResumeTiming();
+    tolvane::ui::OverviewDialog* view = session->window->showOverview();
+    state.PauseTiming();
+    closeView(view);
     state.ResumeTiming();
   }
   checkNoMessages(state);
@@ -351,8 +464,12 @@ BENCHMARK(BM_Keystroke)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 
 BENCHMARK(BM_UndoAllCells)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 BENCHMARK(BM_RedoAllCells)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 BENCHMARK(BM_CompareFirstOpen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_CompareMadeAtOpening)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 BENCHMARK(BM_CompareReopen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 BENCHMARK(BM_OverviewFirstOpen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
+BENCHMARK(BM_OverviewMadeAtOpening)->Apply([](benchmark::internal::Benchmark* b) {
+  stats(b, 300);
+});
 BENCHMARK(BM_OverviewReopen)->Apply([](benchmark::internal::Benchmark* b) { stats(b, 300); });
 
 }  // namespace

@@ -41,5 +41,6 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
   });
   window.show();
+  window.prepareViewsWhenIdle();  // starts after the idle moment the probe reports
   return QApplication::exec();
 }

@@ -19,7 +19,10 @@
 #include "record/layout.h"
 #include "script/native_path.h"
 #include "ui/compare_model.h"
+#include "ui/native_window.h"
+#include "ui/note_label.h"
 #include "ui/prompter.h"
+#include "ui/text_widths.h"
 
 namespace tolvane::app {
 namespace {
@@ -49,6 +52,8 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
       model_(new ui::CompareModel(document_, this)),
       filter_(new QSortFilterProxyModel(this)) {
   setObjectName("CompareView");
+  // Hidden, the table does not follow the document; it is read afresh when shown.
+  model_->setLive(false);
   setModal(false);
   setSizeGripEnabled(true);
 
@@ -64,32 +69,25 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
   top->addWidget(sources_, 1);
   top->addWidget(folderButton_);
 
-  note_ = new QLabel(this);
+  note_ = new ui::NoteLabel(this);
   note_->setObjectName("CompareNote");
-  note_->setWordWrap(true);
-  note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  filter_->setSourceModel(model_);
   filter_->setFilterKeyColumn(ui::CompareModel::kMarkColumn);
   table_ = new QTableView(this);
   table_->setObjectName("CompareTable");
   table_->setAccessibleName(QStringLiteral("Fields compared"));
-  table_->setModel(filter_);
+  // Rows are one line high, without row numbers. Set before the model, which the row header
+  // would otherwise measure: a number for each of the 107 rows, only to be hidden.
+  table_->verticalHeader()->hide();
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table_->verticalHeader()->setMinimumSectionSize(1);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setTabKeyNavigation(false);
   table_->setWordWrap(false);
-  table_->verticalHeader()->hide();
-  // The field names and the mark are measured when the view is shown, not at every change of
-  // a value; the two values share the rest. Rows are one line high.
-  QHeaderView* header = table_->horizontalHeader();
-  header->setSectionResizeMode(QHeaderView::Interactive);
-  header->setSectionResizeMode(ui::CompareModel::kOpenColumn, QHeaderView::Stretch);
-  header->setSectionResizeMode(ui::CompareModel::kOtherColumn, QHeaderView::Stretch);
-  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  table_->verticalHeader()->setMinimumSectionSize(1);
-  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+  // The table gets its model (attachTable) when it is first shown or made ready.
 
   onlyDifferences_ = new QCheckBox(QStringLiteral("Only differences"), this);
   onlyDifferences_->setObjectName("OnlyDifferences");
@@ -164,13 +162,16 @@ CompareView::CompareView(RecordSession& session, QWidget* parent)
   connect(takeAllButton_, &QPushButton::clicked, this,
           [this] { take(ui::CompareModel::allRows(), QStringLiteral("all")); });
   connect(model_, &QAbstractItemModel::dataChanged, this, [this] { updateState(); });
-  connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { updateState(); });
 
   // Another aircraft opened (a pick, another folder) is compared with the same source; after a
   // save the source is read again, as the save may have made or replaced the backup.
   listener_ = document_->addListener([this](const record::RecordDocument::Change& change) {
-    if (change.kind != record::RecordDocument::Change::Kind::Values && isVisible()) refresh();
+    if (change.kind == record::RecordDocument::Change::Kind::Values) return;
+    if (isVisible()) {
+      refresh();
+    } else {
+      stale_ = true;
+    }
   });
 
   const QFontMetrics metrics(font());
@@ -181,17 +182,44 @@ CompareView::~CompareView() {
   document_->removeListener(listener_);
 }
 
-void CompareView::showAndRaise() {
-  refresh();
-  // Wide enough for the longest field name, whichever rows are on view.
-  const QFontMetrics metrics(table_->font());
-  int nameWidth = 0;
-  for (const record::Field& field : record::allFields()) {
-    nameWidth = std::max(nameWidth, metrics.horizontalAdvance(QString::fromStdString(field.name)));
+bool CompareView::attachTable(bool oneStep) {
+  if (table_->model() != nullptr) return false;
+  if (filter_->sourceModel() == nullptr) {
+    filter_->setSourceModel(model_);
+    if (oneStep) return true;
   }
-  table_->setColumnWidth(ui::CompareModel::kFieldColumn,
-                         nameWidth + 2 * metrics.horizontalAdvance(QLatin1Char('M')));
-  table_->resizeColumnToContents(ui::CompareModel::kMarkColumn);
+  table_->setModel(filter_);
+  // The field names and the mark are measured when the view is shown, not at every change of
+  // a value; the two values share the rest.
+  QHeaderView* header = table_->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(ui::CompareModel::kOpenColumn, QHeaderView::Stretch);
+  header->setSectionResizeMode(ui::CompareModel::kOtherColumn, QHeaderView::Stretch);
+  connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { updateState(); });
+  return true;
+}
+
+void CompareView::showEvent(QShowEvent* event) {
+  model_->setLive(true);
+  QDialog::showEvent(event);
+}
+
+void CompareView::hideEvent(QHideEvent* event) {
+  model_->setLive(false);
+  QDialog::hideEvent(event);
+}
+
+void CompareView::showAndRaise() {
+  attachTable(false);
+  model_->setLive(true);
+  // A preparation cut short between its steps: the window gets its whole icon first.
+  if (iconPending_) {
+    ui::giveWindowIcon(this, fullIcon_);
+    iconPending_ = false;
+  }
+  refresh();
+  sizeColumns();
   show();
   raise();
   activateWindow();
@@ -201,7 +229,83 @@ void CompareView::showAndRaise() {
   }
 }
 
+bool CompareView::prepareStep() {
+  if (isVisible()) return false;
+  if (attachTable(true)) return true;
+  if (!polished_) {
+    ensurePolished();
+    polished_ = true;
+    return true;
+  }
+  if (!testAttribute(Qt::WA_WState_Created)) {
+    fullIcon_ = ui::makeNativeWindow(this);
+    iconPending_ = true;
+    return true;
+  }
+  if (iconPending_) {
+    if (ui::convertWindowIconStep(fullIcon_)) return true;
+    ui::giveWindowIcon(this, fullIcon_);
+    iconPending_ = false;
+    return true;
+  }
+  if (stale_ && document_->slot() >= 0) {
+    refresh(true);
+    sizeColumns();
+    hintsStep_ = 0;
+    return true;
+  }
+  if (stale_) return false;  // nothing open to compare yet
+  // The sizes the first layout asks for, one widget a step; then the layout. Returns whether
+  // a step was done.
+  switch (hintsStep_++) {
+    case 0:
+      if (note_->isVisibleTo(this)) note_->minimumSizeHint();
+      return true;
+    case 1:
+      sources_->minimumSizeHint();
+      return true;
+    case 2:
+      sources_->sizeHint();  // measured apart from the smallest size, entry by entry again
+      return true;
+    case 3:
+      layout()->activate();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CompareView::sizeColumns() {
+  // Wide enough for the longest field name, whichever rows are on view. The names do not
+  // change: they are measured once.
+  if (fieldColumnWidth_ < 0) {
+    QStringList names;
+    for (const record::Field& field : record::allFields()) {
+      names << QString::fromStdString(field.name);
+    }
+    const ui::TextWidths widths(table_->font());
+    fieldColumnWidth_ =
+        widths.widest(names) + 2 * QFontMetrics(table_->font()).horizontalAdvance(QLatin1Char('M'));
+  }
+  table_->setColumnWidth(ui::CompareModel::kFieldColumn, fieldColumnWidth_);
+  // The mark column as resizeColumnToContents() would size it: its title, or its widest cell.
+  // A cell holds the mark or nothing, so one cell of each kind stands for all 107.
+  int markWidth = table_->horizontalHeader()->sectionSizeHint(ui::CompareModel::kMarkColumn);
+  bool marked = false;
+  bool plain = false;
+  for (int row = 0; row < filter_->rowCount() && !(marked && plain); ++row) {
+    const bool differs = model_->differs(filter_->mapToSource(filter_->index(row, 0)).row());
+    if (differs ? marked : plain) continue;
+    (differs ? marked : plain) = true;
+    const int cell =
+        table_->sizeHintForIndex(filter_->index(row, ui::CompareModel::kMarkColumn)).width();
+    markWidth = std::max(markWidth, table_->showGrid() ? cell + 1 : cell);
+  }
+  table_->setColumnWidth(ui::CompareModel::kMarkColumn, markWidth);
+}
+
 void CompareView::setSource(const Source& source) {
+  attachTable(false);
   source_ = source;
   sourceChosen_ = true;
   refresh();
@@ -287,9 +391,10 @@ QString CompareView::sourceName(const Source& source) const {
   return {};
 }
 
-void CompareView::refresh() {
+void CompareView::refresh(bool ahead) {
   const int open = document_->slot();
   if (open < 0) return;
+  stale_ = false;
   // The backups are offered only when they hold the aircraft; the note says why one is not.
   QStringList notes;
   std::vector<Offer> offers;
@@ -311,8 +416,9 @@ void CompareView::refresh() {
     Source fallback;
     fallback.slot = open;
     source_ = firstBackup ? *firstBackup : fallback;
-    // It stays the source until the player chooses another, also when a save makes a .bak.
-    sourceChosen_ = true;
+    // It stays the source until the player chooses another, also when a save makes a .bak;
+    // chosen when the player first sees the view, not while it is made ready ahead.
+    sourceChosen_ = !ahead;
   }
   if (source_.kind == Source::Folder) {
     offers.push_back({source_, QStringLiteral("%1, the same aircraft").arg(sourceName(source_))});

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QString>
 #include <filesystem>
 #include <memory>
@@ -52,11 +53,21 @@ class CompareView : public QDialog {
 
   // Reads the sources afresh and shows the view in front, with the keyboard in its table.
   void showAndRaise();
+  // Makes the hidden view ready for its next showAndRaise(), one small step a call (its
+  // style, its native window, the sources read for the open aircraft, the sizes its layout
+  // asks for, the layout), so that the event loop can run between them; returns whether a
+  // step was done (false: ready, or no aircraft open yet). Steps are needed again after
+  // another aircraft is opened or a save.
+  bool prepareStep();
   // Compares with this source from now on.
   void setSource(const Source& source);
   const Source& source() const { return source_; }
 
   ui::CompareModel& model() const { return *model_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   struct Offer {
@@ -67,8 +78,13 @@ class CompareView : public QDialog {
     std::optional<record::RecordBytes> bytes;
     QString problem;  // why there are no bytes
   };
-  // Reads the offers and the chosen source again and shows them.
-  void refresh();
+  // Gives the table its model through the filter, which costs as much as making the rest of
+  // the view: done when the view is first shown or made ready (then in two steps, the filter
+  // first, when oneStep). Returns whether anything was done.
+  bool attachTable(bool oneStep);
+  // Reads the offers and the chosen source again and shows them. Ahead of the view's first
+  // showing, the source taken when none was chosen is not kept as chosen.
+  void refresh(bool ahead = false);
   SourceRead read(const Source& source) const;
   QString sourceName(const Source& source) const;
   // The backup's path beside the game folder's planes.dat (".bak" or ".orig"), or nothing
@@ -79,6 +95,8 @@ class CompareView : public QDialog {
   // The source row of the table's current row, or -1.
   int currentRow() const;
   void updateState();
+  // The field names' column and the mark's, as wide as their widest text.
+  void sizeColumns();
 
   RecordSession& session_;
   std::shared_ptr<record::RecordDocument> document_;
@@ -97,6 +115,12 @@ class CompareView : public QDialog {
   Source source_;
   bool sourceChosen_ = false;
   int listener_ = 0;
+  int fieldColumnWidth_ = -1;  // measured at the first showing
+  bool polished_ = false;
+  QIcon fullIcon_;  // given back in a step of its own after the native window is made
+  bool iconPending_ = false;
+  bool stale_ = true;  // the sources were not read for the open aircraft and file
+  int hintsStep_ = 0;
 };
 
 }  // namespace tolvane::app

@@ -341,6 +341,7 @@ int run(int& argc, char** argv) {
   MainWindow window(start.folder);
   endWithTheSession(window);
   window.show();
+  window.prepareViewsWhenIdle();
   // Once the window is on screen: the chooser, before anything can be picked, then the
   // preview of an aircraft script named on the command line (opened from a file manager),
   // which needs the game folder's planes.dat.

@@ -548,13 +548,15 @@ CompareView* MainWindow::openCompareView() {
                                                     "aircraft in the list first."));
     return nullptr;
   }
-  if (!compareView_) {
-    compareView_ = new CompareView(*session_, this);
-    // The history's keys and the compare entry work while the view has the keyboard too.
-    compareView_->addActions({undoAction_, redoAction_, compareAction_});
-  }
+  if (!compareView_) makeCompareView();
   compareView_->showAndRaise();
   return compareView_;
+}
+
+void MainWindow::makeCompareView() {
+  compareView_ = new CompareView(*session_, this);
+  // The history's keys and the compare entry work while the view has the keyboard too.
+  compareView_->addActions({undoAction_, redoAction_, compareAction_});
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QAction;
+class QTimer;
 #include <filesystem>
 #include <memory>
 
@@ -107,6 +108,15 @@ class MainWindow : public QWidget {
   // shown beside the window (made at the first call); the one call that opens it. A double-click or
   // Enter on a row picks that aircraft as the list does.
   ui::OverviewDialog* showOverview();
+  // Makes the compare view and the overview ready ahead of their first opening, so that
+  // opening them costs about what opening them again does: in small steps, one a turn of the
+  // event loop, starting half a second after the window first painted, and again for the
+  // compare view once the player has stopped opening aircraft for a moment. Called once the
+  // window is made; a window without it makes each view when it is first opened.
+  void prepareViewsWhenIdle();
+  // One step of that preparation; false once both views are ready (the compare view waits
+  // for an open aircraft).
+  bool prepareViewStep();
   QAction* overviewAction() const { return overviewAction_; }
   // "Copy to slot...": asks which aircraft to copy the open one into, then copyToSlot(target).
   QAction* copyToSlotAction() const { return copyToSlotAction_; }
@@ -125,9 +135,12 @@ class MainWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void createHistoryActions();
+  void makeCompareView();
+  void makeOverview();
   // The overview and "Copy to slot..." entries, and the title that follows the open record.
   void createOverviewActions();
   // "B-24D — planes.dat — Tolvane", marked while the record has unsaved changes.
@@ -156,7 +169,9 @@ class MainWindow : public QWidget {
   // Made at the first showOverview(); a caller that deletes it (a benchmark timing the first
   // opening) gets a new one at the next call.
   QPointer<ui::OverviewDialog> overview_;
-  int titledSlot_ = -2;  // the slot the title and the list's tooltip were last made for
+  int titledSlot_ = -2;
+  QTimer* prepareTimer_ = nullptr;  // the next step of prepareViewsWhenIdle
+  bool painted_ = false;            // the slot the title and the list's tooltip were last made for
 
   editors::WindowControls controls_;
   editors::WindowState state_;

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QListWidgetItem>
 #include <QTableView>
+#include <QTimer>
 #include <map>
 
+#include "app/compare_view.h"
 #include "app/main_window.h"
 #include "app/record_session.h"
 #include "record/layout.h"
@@ -76,22 +78,69 @@ void MainWindow::folderChanged() {
   if (overview_ != nullptr && overview_->isVisible()) overview_->model()->refresh();
 }
 
+void MainWindow::makeOverview() {
+  overview_ = new ui::OverviewDialog(
+      session_->sharedDocument(), [this] { return session_->folder(); }, this);
+  // The same path as a pick in the list: pending edits are saved or asked about, and a
+  // refused or cancelled pick leaves the open aircraft as it was.
+  connect(overview_, &ui::OverviewDialog::openRequested, this, [this](int slot) {
+    session_->pick(slot);
+    if (session_->openSlot() == slot) {
+      raise();
+      activateWindow();
+    }
+  });
+}
+
 ui::OverviewDialog* MainWindow::showOverview() {
-  if (overview_ == nullptr) {
-    overview_ = new ui::OverviewDialog(
-        session_->sharedDocument(), [this] { return session_->folder(); }, this);
-    // The same path as a pick in the list: pending edits are saved or asked about, and a
-    // refused or cancelled pick leaves the open aircraft as it was.
-    connect(overview_, &ui::OverviewDialog::openRequested, this, [this](int slot) {
-      session_->pick(slot);
-      if (session_->openSlot() == slot) {
-        raise();
-        activateWindow();
-      }
-    });
-  }
+  if (overview_ == nullptr) makeOverview();
   overview_->present();
   return overview_;
+}
+
+namespace {
+// The views are made ready once the window has been on screen this long, so that the work
+// never delays the window's first appearance...
+constexpr int kPrepareAfterStartMs = 500;
+// ...and again once the player has stopped opening aircraft for this long (the compare view
+// reads its sources for the open aircraft).
+constexpr int kPrepareAfterPickMs = 300;
+}  // namespace
+
+void MainWindow::prepareViewsWhenIdle() {
+  if (prepareTimer_ != nullptr) return;
+  prepareTimer_ = new QTimer(this);
+  prepareTimer_->setSingleShot(true);
+  connect(prepareTimer_, &QTimer::timeout, this, [this] {
+    // One step a turn of the event loop: a key pressed meanwhile waits for one step at most.
+    if (prepareViewStep()) prepareTimer_->start(0);
+  });
+  session_->document().addListener([this](const record::RecordDocument::Change& change) {
+    if (change.kind != record::RecordDocument::Change::Kind::Values && painted_) {
+      prepareTimer_->start(kPrepareAfterPickMs);
+    }
+  });
+  if (painted_) prepareTimer_->start(kPrepareAfterStartMs);
+}
+
+bool MainWindow::prepareViewStep() {
+  if (!compareView_) {
+    makeCompareView();
+    return true;
+  }
+  if (compareView_->prepareStep()) return true;
+  if (overview_ == nullptr) {
+    makeOverview();
+    return true;
+  }
+  return overview_->prepareStep();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (painted_) return;
+  painted_ = true;
+  if (prepareTimer_ != nullptr) prepareTimer_->start(kPrepareAfterStartMs);
 }
 
 bool MainWindow::copyToSlot() {

@@ -206,8 +206,17 @@ void CompareModel::reportAll() {
   emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
 }
 
+void CompareModel::setLive(bool live) {
+  if (live_ == live) return;
+  live_ = live;
+  if (!live) return;
+  reportAll();
+  emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+}
+
 void CompareModel::documentChanged(const record::RecordDocument::Change& change) {
   using Kind = record::RecordDocument::Change::Kind;
+  if (!live_) return;
   switch (change.kind) {
     case Kind::Opened:
       reportAll();

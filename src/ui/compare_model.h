@@ -40,6 +40,10 @@ class CompareModel : public QAbstractTableModel {
   void setOther(const std::optional<record::RecordBytes>& bytes, const QString& name);
   const std::optional<record::RecordBytes>& other() const { return other_; }
   const QString& otherName() const { return otherName_; }
+  // While not live (its view hidden), the model does not report the document's changes, which
+  // would cost every keystroke and pick the work of a view nobody sees; made live again, it
+  // reports every cell and title once.
+  void setLive(bool live);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -75,6 +79,7 @@ class CompareModel : public QAbstractTableModel {
   int listener_ = 0;
   std::optional<record::RecordBytes> other_;
   QString otherName_;
+  bool live_ = true;
 };
 
 }  // namespace tolvane::ui

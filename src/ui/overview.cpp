@@ -21,6 +21,9 @@
 
 #include "record/layout.h"
 #include "record/record_file.h"
+#include "ui/native_window.h"
+#include "ui/note_label.h"
+#include "ui/text_widths.h"
 
 namespace tolvane::ui {
 namespace {
@@ -73,6 +76,10 @@ void OverviewModel::refresh() {
   const record::Located located = record::locateDataFile(folder);
   file_.clear();
   error_.clear();
+  // The 30 records with one read of the file; when that fails (a short file), each slot is
+  // read on its own, so that the slots the file does hold still show.
+  const record::RecordsRead all =
+      located.ok() ? record::readAllRecords(located.path) : record::RecordsRead{};
   for (int slot = 0; slot < record::kSlotCount; ++slot) {
     auto& bytes = records_[static_cast<std::size_t>(slot)];
     auto& why = rowErrors_[static_cast<std::size_t>(slot)];
@@ -80,6 +87,10 @@ void OverviewModel::refresh() {
     why.clear();
     if (!located.ok()) {
       why = located.error;
+      continue;
+    }
+    if (all.ok()) {
+      bytes = all.records[static_cast<std::size_t>(slot)];
       continue;
     }
     const record::RecordRead read = record::readRecord(located.path, slot);
@@ -108,6 +119,12 @@ void OverviewModel::emitRowChanged(int slot) {
 
 void OverviewModel::documentChanged(const record::RecordDocument::Change& change) {
   const int open = document_->slot();
+  // Hidden, the table does not follow the document: every row is read afresh when it is
+  // shown, and the rows' sorting would cost every keystroke.
+  if (!live_) {
+    shownOpen_ = open;
+    return;
+  }
   if (shownOpen_ != open) {
     const int before = shownOpen_;
     shownOpen_ = open;
@@ -281,7 +298,8 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
       model_(new OverviewModel(std::move(document), std::move(folder), this)),
       proxy_(new QSortFilterProxyModel(this)),
       table_(new QTableView(this)),
-      source_(new QLabel(this)) {
+      source_(new NoteLabel(this)) {
+  columnWidths_.fill(-1);
   setObjectName("Overview");
   setWindowTitle(QStringLiteral("Overview of all aircraft"));
   setModal(false);
@@ -290,11 +308,12 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
   proxy_->setDynamicSortFilter(true);
 
   source_->setObjectName("OverviewSource");
-  source_->setWordWrap(true);
-  source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   table_->setObjectName("OverviewTable");
   table_->setAccessibleName(QStringLiteral("All aircraft"));
+  // No row numbers: hidden before the model is set, which the row header would otherwise
+  // measure.
+  table_->verticalHeader()->hide();
   table_->setModel(proxy_);
   table_->setSortingEnabled(true);
   table_->sortByColumn(OverviewModel::SlotColumn, Qt::AscendingOrder);
@@ -303,25 +322,41 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setTabKeyNavigation(false);
   table_->setWordWrap(false);
-  table_->verticalHeader()->hide();
   table_->horizontalHeader()->setHighlightSections(false);
   // Enter and a double-click both raise activated (a single click, where the desktop opens
   // items with one).
   connect(table_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& index) { emit openRequested(slotAtRow(index.row())); });
   // An edit that makes a value longer than its column widens the column, so that no figure
-  // is cut off. Only the cells whose text changed are measured (one, as the player types; a
+  // is cut off. Only the cells whose text changed are looked at (one, as the player types; a
   // refresh reports all 30 rows, most of them as they were), by the measure fitToTable uses.
-  connect(model_, &QAbstractItemModel::dataChanged, this,
-          [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-            if (!sized_) return;
-            for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
-              for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
-                const int wanted = measure(row, column);
-                if (wanted > table_->columnWidth(column)) table_->setColumnWidth(column, wanted);
-              }
+  // Before the first showing, a column measured ahead whose values changed since is measured
+  // again, and the window sized again: it opens as if it had been measured then.
+  connect(
+      model_, &QAbstractItemModel::dataChanged, this,
+      [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+        const bool measuredAhead = std::any_of(columnWidths_.begin(), columnWidths_.end(),
+                                               [](int width) { return width >= 0; });
+        if (!sized_ && !measuredAhead) return;
+        for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+          for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
+            QString& known =
+                shownTexts_[static_cast<std::size_t>(row * OverviewModel::ColumnCount + column)];
+            const QString shown = model_->index(row, column).data().toString();
+            if (shown == known) continue;
+            known = shown;
+            if (!presented_) {
+              columnWidths_[static_cast<std::size_t>(column)] = -1;
+              sized_ = false;
+              continue;
             }
-          });
+            const int room = table_->columnWidth(column) - cellPadding();
+            if (!widths_->fits(shown, room)) {
+              table_->setColumnWidth(column, widths_->exact(shown) + cellPadding());
+            }
+          }
+        }
+      });
 
   connect(model_, &OverviewModel::refreshed, this, &OverviewDialog::showSource);
 
@@ -329,6 +364,8 @@ OverviewDialog::OverviewDialog(std::shared_ptr<record::RecordDocument> document,
   layout->addWidget(source_);
   layout->addWidget(table_, 1);
 }
+
+OverviewDialog::~OverviewDialog() = default;
 
 int OverviewDialog::slotAtRow(int viewRow) const {
   const QModelIndex source = proxy_->mapToSource(proxy_->index(viewRow, 0));
@@ -347,34 +384,41 @@ void OverviewDialog::showSource() {
   }
 }
 
-int OverviewDialog::measure(int slot, int column) {
-  const QString shown = model_->index(slot, column).data().toString();
-  Measured& cell = measured_[static_cast<std::size_t>(slot * OverviewModel::ColumnCount + column)];
-  if (cell.width >= 0 && cell.text == shown) return cell.width;
-  // In bold, for the open aircraft's row, wherever it is; the padding is wider than the one
-  // the item delegate asks for around its text.
-  QFont bold = table_->font();
-  bold.setBold(true);
-  const int padding = 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-  cell.text = shown;
-  cell.width = QFontMetrics(bold).horizontalAdvance(shown) + padding;
-  return cell.width;
+int OverviewDialog::cellPadding() const {
+  // Wider than the padding the item delegate asks for around its text.
+  return 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+}
+
+void OverviewDialog::measureColumn(int column) {
+  if (widths_ == nullptr) {
+    // In bold, for the open aircraft's row, wherever it is.
+    QFont bold = table_->font();
+    bold.setBold(true);
+    widths_ = std::make_unique<TextWidths>(bold);
+  }
+  QStringList texts;
+  for (int row = 0; row < record::kSlotCount; ++row) {
+    QString shown = model_->index(row, column).data().toString();
+    shownTexts_[static_cast<std::size_t>(row * OverviewModel::ColumnCount + column)] = shown;
+    texts << shown;
+  }
+  columnWidths_[static_cast<std::size_t>(column)] = widths_->widest(texts) + cellPadding();
 }
 
 void OverviewDialog::fitToTable() {
   // Each column as wide as its title (with the sort mark) and its widest value: measured by
-  // the font, which costs far less than asking the delegate for every cell.
+  // the font, which costs far less than asking the delegate for every cell. The columns
+  // measured ahead (prepareStep) are not measured again.
+  for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
+    if (columnWidths_[static_cast<std::size_t>(column)] < 0) measureColumn(column);
+  }
+  // Rows as high as their text needs: all 30 fit on a common screen.
   QFont bold = table_->font();
   bold.setBold(true);
-  const QFontMetrics metrics(bold);
-  // Rows as high as their text needs: all 30 fit on a common screen.
-  table_->verticalHeader()->setDefaultSectionSize(metrics.height() + 8);
+  table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(bold).height() + 8);
   for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
-    int widest = table_->horizontalHeader()->sectionSizeHint(column);
-    for (int row = 0; row < record::kSlotCount; ++row) {
-      widest = std::max(widest, measure(row, column));
-    }
-    table_->setColumnWidth(column, widest);
+    table_->setColumnWidth(column, std::max(table_->horizontalHeader()->sectionSizeHint(column),
+                                            columnWidths_[static_cast<std::size_t>(column)]));
   }
   const int frame = 2 * table_->frameWidth();
   const int width = table_->horizontalHeader()->length() + frame +
@@ -394,10 +438,54 @@ void OverviewDialog::fitToTable() {
   sized_ = true;
 }
 
+bool OverviewDialog::prepareStep() {
+  if (isVisible() || prepared_) return false;
+  if (!polished_) {
+    ensurePolished();
+    polished_ = true;
+    return true;
+  }
+  if (!testAttribute(Qt::WA_WState_Created)) {
+    fullIcon_ = makeNativeWindow(this);
+    iconPending_ = true;
+    return true;
+  }
+  if (iconPending_) {
+    if (convertWindowIconStep(fullIcon_)) return true;
+    giveWindowIcon(this, fullIcon_);
+    iconPending_ = false;
+    return true;
+  }
+  if (model_->file().empty() && model_->error().empty()) {
+    model_->refresh();
+    return true;
+  }
+  if (!sized_) {
+    // A column a step.
+    for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
+      if (columnWidths_[static_cast<std::size_t>(column)] < 0) {
+        measureColumn(column);
+        return true;
+      }
+    }
+    fitToTable();
+    return true;
+  }
+  layout()->activate();
+  prepared_ = true;
+  return true;
+}
+
 void OverviewDialog::present() {
+  // A preparation cut short between its steps: the window gets its whole icon first.
+  if (iconPending_) {
+    giveWindowIcon(this, fullIcon_);
+    iconPending_ = false;
+  }
   model_->refresh();
   if (!sized_) fitToTable();
   show();
+  presented_ = true;
   raise();
   activateWindow();
   // The keyboard starts from the open aircraft's row (or the first one), which is not

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QIcon>
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,8 @@ class QSortFilterProxyModel;
 class QTableView;
 
 namespace tolvane::ui {
+
+class TextWidths;
 
 // One row per slot, in slot order; sorting is left to a proxy, which sorts by SortRole: the
 // stored number of a figure (so 90 mph comes before 100 mph), the name or code as text.
@@ -59,7 +62,8 @@ class OverviewModel : public QAbstractTableModel {
   // Reads the records of all 30 slots from planes.dat again.
   void refresh();
   // While live, a save, a load or a revert of the open record reads the file again (once,
-  // when the event loop next runs); while not, the table is refreshed when it is shown.
+  // when the event loop next runs); while not, the table is refreshed when it is shown and
+  // reports no change of the document.
   void setLive(bool live);
   // The file the rows were read from, or why it could not be read (one of the two is empty).
   const std::string& file() const { return file_; }
@@ -102,11 +106,17 @@ class OverviewDialog : public QDialog {
  public:
   OverviewDialog(std::shared_ptr<record::RecordDocument> document,
                  std::function<std::filesystem::path()> folder, QWidget* parent = nullptr);
+  ~OverviewDialog() override;
 
   OverviewModel* model() const { return model_; }
   QTableView* table() const { return table_; }
   // Reads planes.dat again, then shows the window raised and active, sized to the table.
   void present();
+  // Makes the hidden window ready for its first present(), one small step a call (its style,
+  // its native window, the file read, a column measured, the layout), so that the event
+  // loop can run between them; returns whether a step was done (false: ready). present()
+  // does what is left.
+  bool prepareStep();
   // The slot of a row as the table shows it now (after sorting).
   int slotAtRow(int viewRow) const;
 
@@ -121,13 +131,19 @@ class OverviewDialog : public QDialog {
  private:
   void showSource();
   void fitToTable();
-  // The width a column needs for the cell's text; measured again only when the text changed.
-  int measure(int slot, int column);
-  struct Measured {
-    QString text;
-    int width = -1;
-  };
-  std::array<Measured, record::kSlotCount * OverviewModel::ColumnCount> measured_;
+  // The width a column's values need, kept for fitToTable.
+  void measureColumn(int column);
+  // The room a cell needs around its text.
+  int cellPadding() const;
+  std::array<int, OverviewModel::ColumnCount> columnWidths_{};  // -1: not measured yet
+  bool polished_ = false;
+  bool presented_ = false;  // shown at least once
+  QIcon fullIcon_;          // given back in a step of its own after the native window is made
+  bool iconPending_ = false;
+  bool prepared_ = false;
+  // The texts the cells showed when they were last measured, slot by slot.
+  std::array<QString, record::kSlotCount * OverviewModel::ColumnCount> shownTexts_;
+  std::unique_ptr<TextWidths> widths_;  // in the table's font, bold
   OverviewModel* model_;
   QSortFilterProxyModel* proxy_;
   QTableView* table_;
