@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStringList>
 #include <QSvgRenderer>
@@ -555,8 +556,14 @@ CompareView* MainWindow::openCompareView() {
 
 void MainWindow::makeCompareView() {
   compareView_ = new CompareView(*session_, this);
-  // The history's keys and the compare entry work while the view has the keyboard too.
+  // The history's keys and the compare entry work while the view has the keyboard too, and
+  // so does Ctrl+S: restoring an aircraft is a Take all and a save, both from the view.
   compareView_->addActions({undoAction_, redoAction_, compareAction_});
+  auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), compareView_);
+  save->setObjectName("SaveShortcut");
+  save->setContext(Qt::WindowShortcut);
+  connect(save, &QShortcut::activated, controls().Command3,
+          [button = controls().Command3] { button->click(); });
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
