@@ -437,14 +437,11 @@ bool MainWindow::applyScriptFile(const QString& path) {
     if (session_->openSlot() < 0) return false;
   }
   const int open = session_->openSlot();
-  std::map<int, QString> values;
   record::RecordBytes scriptBytes{};
   for (int row = 2; row <= kRecordBytes; ++row) {
-    const std::uint8_t byte = parsed.values[static_cast<std::size_t>(row - 2)];
-    values[row] = QString::number(byte);
-    scriptBytes[static_cast<std::size_t>(row - 1)] = byte;
+    scriptBytes[static_cast<std::size_t>(row - 1)] =
+        parsed.values[static_cast<std::size_t>(row - 2)];
   }
-  const QStringList changes = scriptChanges(scriptBytes);
   QString text = QStringLiteral("Script \"%1\"\nName: %2\nMade for slot %3, %4.\n")
                      .arg(script::displayPath(path), parsed.pnames.trimmed())
                      .arg(parsed.slot)
@@ -458,22 +455,36 @@ bool MainWindow::applyScriptFile(const QString& path) {
   if (!parsed.description.trimmed().isEmpty()) {
     text += QStringLiteral("\nDescription:\n%1\n").arg(parsed.description.trimmed());
   }
+  return previewAndApply(title, text + QStringLiteral("\n"), QStringLiteral("the script"),
+                         scriptBytes, QStringLiteral("Apply"), QStringLiteral("Apply script"));
+}
+
+bool MainWindow::previewAndApply(const QString& title, const QString& intro, const QString& from,
+                                 const record::RecordBytes& bytes, const QString& button,
+                                 const QString& stepName) {
+  const QString open =
+      QString::fromLatin1(record::slotNames()[static_cast<std::size_t>(session_->openSlot())]);
+  const QStringList changes = scriptChanges(bytes);
   QString summary;
   if (changes.isEmpty()) {
-    summary = QStringLiteral("No value of %1 would change.").arg(name(open));
+    summary = QStringLiteral("No value of %1 would change.").arg(open);
   } else {
-    summary = QStringLiteral("%1 %2 of %3 would change (now \u2192 from the script):")
+    summary = QStringLiteral("%1 %2 of %3 would change (now \u2192 from %4):")
                   .arg(changes.size())
                   .arg(changes.size() == 1 ? QStringLiteral("value") : QStringLiteral("values"),
-                       name(open));
+                       open, from);
   }
-  const QString details = text + QStringLiteral("\n") + summary + QStringLiteral("\n") +
-                          changes.join(QLatin1Char('\n')) +
+  const QString details = intro + summary + QStringLiteral("\n") + changes.join(QLatin1Char('\n')) +
                           QStringLiteral("\n\nNothing is written to planes.dat until you save.");
-  const int answer = ui::prompter().chooseWithDetails(
-      title, summary, details, {QStringLiteral("Apply"), QStringLiteral("Cancel")}, 0, 1);
+  const int answer = ui::prompter().chooseWithDetails(title, summary, details,
+                                                      {button, QStringLiteral("Cancel")}, 0, 1);
   if (answer != 0) return false;
-  return session_->applyValues(QStringLiteral("Apply script"), values);
+  // As an applied script: bytes 2 to 168; byte 1 stays the open record's own.
+  std::map<int, QString> values;
+  for (int row = 2; row <= kRecordBytes; ++row) {
+    values[row] = QString::number(bytes[static_cast<std::size_t>(row - 1)]);
+  }
+  return session_->applyValues(stepName, values);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

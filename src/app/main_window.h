@@ -150,6 +150,13 @@ class MainWindow : public QWidget {
   // The fields a script's bytes (2 to 168) would change in the open record, one line each in
   // the player's terms; the flags by their boxes' captions.
   QStringList scriptChanges(const record::RecordBytes& script) const;
+  // The preview of putting bytes 2 to 168 of `bytes` into the open record, as an applied
+  // script does: `intro` (ending in a blank line), the changes "now → `from`", and the
+  // buttons `button` and Cancel. On `button` the values go in as one step named `stepName`.
+  // Returns whether they went in.
+  bool previewAndApply(const QString& title, const QString& intro, const QString& from,
+                       const record::RecordBytes& bytes, const QString& button,
+                       const QString& stepName);
   // Undo, redo and revert (their keys and menu entries) work while the Script Maker is closed.
   // Open, it covers the values they would change; its own text boxes keep their own undo.
   void enableHistoryKeys();

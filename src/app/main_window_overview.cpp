@@ -186,35 +186,16 @@ bool MainWindow::copyToSlot(int target) {
                  QString::fromStdString(located.ok() ? read.error : located.error)));
     return false;
   }
-  // As an applied script: bytes 2 to 168; byte 1 stays the target's own.
-  std::map<int, QString> values;
-  for (int row = 2; row <= record::kRecordBytes; ++row) {
-    values[row] = QString::number(read.bytes[static_cast<std::size_t>(row - 1)]);
-  }
-  const QStringList changes = scriptChanges(read.bytes);
-  QString summary;
-  if (changes.isEmpty()) {
-    summary = QStringLiteral("No value of %1 would change.").arg(aircraftName(target));
-  } else {
-    summary = QStringLiteral("%1 %2 of %3 would change (now \u2192 from %4):")
-                  .arg(changes.size())
-                  .arg(changes.size() == 1 ? QStringLiteral("value") : QStringLiteral("values"),
-                       aircraftName(target), aircraftName(source));
-  }
-  const QString details =
-      QStringLiteral(
-          "Copy %1 (slot %2) into %3 (slot %4), as a script of %1 applied to %3 "
-          "would: bytes 2 to 168; byte 1 stays that of %3.\n\n")
-          .arg(aircraftName(source))
-          .arg(source)
-          .arg(aircraftName(target))
-          .arg(target) +
-      summary + QStringLiteral("\n") + changes.join(QLatin1Char('\n')) +
-      QStringLiteral("\n\nNothing is written to planes.dat until you save.");
-  const int answer = ui::prompter().chooseWithDetails(
-      kCopyTitle, summary, details, {QStringLiteral("Copy"), QStringLiteral("Cancel")}, 0, 1);
-  if (answer != 0) return false;
-  return session_->applyValues(QStringLiteral("Copy %1").arg(aircraftName(source)), values);
+  const QString intro = QStringLiteral(
+                            "Copy %1 (slot %2) into %3 (slot %4), as a script of %1 applied to "
+                            "%3 would: bytes 2 to 168; byte 1 stays that of %3.\n\n")
+                            .arg(aircraftName(source))
+                            .arg(source)
+                            .arg(aircraftName(target))
+                            .arg(target);
+  return previewAndApply(kCopyTitle, intro, aircraftName(source), read.bytes,
+                         QStringLiteral("Copy"),
+                         QStringLiteral("Copy %1").arg(aircraftName(source)));
 }
 
 }  // namespace tolvane::app

@@ -117,19 +117,23 @@ bool RecordSession::commitTypedText() {
     byteEditor_.commit();
     document_->finishStep();
   }
-  // A code typed and not yet entered: committed as its own step when it is a code; a text
-  // that is none is dropped from the box, and the key press takes back only that.
-  if (c_.Text5->isModified() && c_.Text5->text() != editors::codeInGrid(c_)) {
-    QString reason;
-    document_->finishStep();
-    if (!commitTypedCode(&reason)) {
-      const QSignalBlocker blocker(c_.Text5);
-      c_.Text5->setText(editors::codeInGrid(c_));
-      c_.Text5->setModified(false);
-      return false;
-    }
-    document_->finishStep();
+  // A code typed and not yet entered: a text that is no code is dropped from the box, and
+  // the key press takes back only that.
+  QString reason;
+  if (!commitTypedCodeAsStep(&reason)) {
+    const QSignalBlocker blocker(c_.Text5);
+    c_.Text5->setText(editors::codeInGrid(c_));
+    c_.Text5->setModified(false);
+    return false;
   }
+  return true;
+}
+
+bool RecordSession::commitTypedCodeAsStep(QString* reason) {
+  if (!c_.Text5->isModified() || c_.Text5->text() == editors::codeInGrid(c_)) return true;
+  document_->finishStep();
+  if (!commitTypedCode(reason)) return false;
+  document_->finishStep();
   return true;
 }
 
@@ -174,15 +178,10 @@ bool RecordSession::applyValues(const QString& stepName, const std::map<int, QSt
   // values put in now nor taken back with them by one undo. (The byte box's text is the
   // byte editor's own until Enter, as for a pick: it stays open, or closes when its row is
   // among the values.)
-  if (document_->isOpen() && c_.Text5->isModified() &&
-      c_.Text5->text() != editors::codeInGrid(c_)) {
-    QString reason;
-    document_->finishStep();
-    if (!commitTypedCode(&reason)) {
-      showError(QStringLiteral("%1: nothing was changed.\n\n%2").arg(stepName, reason));
-      return false;
-    }
-    document_->finishStep();
+  QString reason;
+  if (document_->isOpen() && !commitTypedCodeAsStep(&reason)) {
+    showError(QStringLiteral("%1: nothing was changed.\n\n%2").arg(stepName, reason));
+    return false;
   }
   record::Values texts;
   for (const auto& [row, text] : values) texts[row] = text.toStdString();

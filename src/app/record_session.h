@@ -129,6 +129,9 @@ class RecordSession : public QObject {
   // before an undo or a redo moves through the history. Returns false when the typed text
   // was dropped instead (a code that is no code).
   bool commitTypedText();
+  // A code typed without Enter that differs from the record goes in as a step of its own.
+  // Returns false with the reason, leaving the box as it is, when the text is no code.
+  bool commitTypedCodeAsStep(QString* reason);
   // After an undo or a redo changed rows: every editor shows the document again.
   void historyMoved(const std::vector<int>& rows, bool wasUnsaved);
   void refillEditors();

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <system_error>
 
 namespace tolvane::app {
@@ -16,15 +17,6 @@ constexpr const char* kEntryName = "tolvane_window_main";
 
 }  // namespace
 
-fs::path installedWindowLibrary(const fs::path& program) {
-  return (program.parent_path() / TOLVANE_WINDOW_LIBRARY_FROM_BIN / TOLVANE_WINDOW_LIBRARY)
-      .lexically_normal();
-}
-
-fs::path builtWindowLibrary(const fs::path& program) {
-  return program.parent_path() / TOLVANE_WINDOW_LIBRARY;
-}
-
 int runWindow(int& argc, char** argv) {
   std::error_code error;
   const fs::path program = fs::read_symlink("/proc/self/exe", error);
@@ -33,8 +25,12 @@ int runWindow(int& argc, char** argv) {
                  error.message().c_str());
     return 2;
   }
-  fs::path library = installedWindowLibrary(program);
-  if (!fs::exists(library, error)) library = builtWindowLibrary(program);
+  // Installed, the library lies in the library folder beside bin/; in a build folder, beside
+  // the program. (`program` has its symbolic links followed.)
+  fs::path library =
+      (program.parent_path() / TOLVANE_WINDOW_LIBRARY_FROM_BIN / TOLVANE_WINDOW_LIBRARY)
+          .lexically_normal();
+  if (!fs::exists(library, error)) library = program.parent_path() / TOLVANE_WINDOW_LIBRARY;
   // Lazy binding as for the libraries a program is linked with; the library stays loaded
   // until the process ends.
   void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
