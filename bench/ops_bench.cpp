@@ -331,121 +331,77 @@ struct PreparationSteps {
   }
 };
 
-// The first opening of the compare view as the player meets it: the view was made ready in
-// idle time (untimed; its steps are reported as counters) after the window showed, and again
-// after an aircraft was opened (each repetition opens another aircraft first, untimed, as
-// the player picks one before comparing it). The timed part is "Compare with...": the
-// sources read again and the view shown. The view of the repetition before is deleted.
-void BM_CompareFirstOpen(benchmark::State& state) {
+// How a view's opening is timed.
+enum class Opening {
+  // The first opening as the player meets it: the view was made ready in idle time (untimed;
+  // its steps are reported as counters). The view of the repetition before is deleted.
+  AsMet,
+  // The view opened before it was made ready (within half a second of the start, or before
+  // the idle time came): the opening makes it. The view of the repetition before is deleted.
+  MadeAtOpening,
+  // Opening it again: the view made before is read afresh and shown.
+  Again,
+};
+
+// Times `open` (MainWindow::openCompareView or showOverview) on the view named `name`. As for
+// a pick, painting is left to the event loop and not timed. With `pickEach`, each repetition
+// first opens aircraft 7 or 3 in turn, untimed, as the player picks one before comparing it
+// (the compare view is made ready again for the aircraft opened).
+template <typename View>
+void timeOpenings(benchmark::State& state, View* (MainWindow::*open)(), const char* name,
+                  Opening opening, bool pickEach) {
+  MainWindow& window = *session->window;
+  window.session().pick(7);
+  session->settle();
+  if (opening == Opening::Again) closeView((window.*open)());
   static int next = 0;
   PreparationSteps preparation;
   int repetitions = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    delete session->window->findChild<tolvane::app::CompareView*>("CompareView");
-    session->settle();
-    session->window->session().pick(next++ % 2 == 0 ? 7 : 3);
-    session->settle();
-    preparation.run();
-    ++repetitions;
+    if (opening != Opening::Again) {
+      delete window.findChild<View*>(name);
+      session->settle();
+    }
+    if (opening == Opening::AsMet) {
+      if (pickEach) {
+        window.session().pick(next++ % 2 == 0 ? 7 : 3);
+        session->settle();
+      }
+      preparation.run();
+      ++repetitions;
+    }
     state.ResumeTiming();
-    tolvane::app::CompareView* view = session->window->openCompareView();
+    View* view = (window.*open)();
     state.PauseTiming();
-    if (view == nullptr) state.SkipWithError("no compare view");
+    if (view == nullptr) state.SkipWithError("no view");
     closeView(view);
     state.ResumeTiming();
   }
-  preparation.report(state, repetitions);
+  if (opening == Opening::AsMet) preparation.report(state, repetitions);
   checkNoMessages(state);
 }
 
-// The compare view opened before it was made ready (within half a second of the start, or
-// before the idle time came): the view is made, reads the backups and the source, sizes its
-// columns and is shown. As for a pick, painting is left to the event loop and not timed.
+// Compare with...: the sources read again and the view shown.
+void BM_CompareFirstOpen(benchmark::State& state) {
+  timeOpenings(state, &MainWindow::openCompareView, "CompareView", Opening::AsMet, true);
+}
 void BM_CompareMadeAtOpening(benchmark::State& state) {
-  session->window->session().pick(7);
-  session->settle();
-  for (auto _ : state) {
-    state.PauseTiming();
-    delete session->window->findChild<tolvane::app::CompareView*>("CompareView");
-    session->settle();
-    state.ResumeTiming();
-    tolvane::app::CompareView* view = session->window->openCompareView();
-    state.PauseTiming();
-    if (view == nullptr) state.SkipWithError("no compare view");
-    closeView(view);
-    state.ResumeTiming();
-  }
-  checkNoMessages(state);
+  timeOpenings(state, &MainWindow::openCompareView, "CompareView", Opening::MadeAtOpening, false);
 }
-
-// Opening it again: the view made before is read afresh and shown.
 void BM_CompareReopen(benchmark::State& state) {
-  session->window->session().pick(7);
-  closeView(session->window->openCompareView());
-  for (auto _ : state) {
-    tolvane::app::CompareView* view = session->window->openCompareView();
-    state.PauseTiming();
-    if (view == nullptr) state.SkipWithError("no compare view");
-    closeView(view);
-    state.ResumeTiming();
-  }
-  checkNoMessages(state);
+  timeOpenings(state, &MainWindow::openCompareView, "CompareView", Opening::Again, false);
 }
 
-// The first opening of the overview as the player meets it: the dialog was made ready in idle
-// time (untimed, its steps reported as counters); the timed part reads the 30 records again
-// and shows it. The dialog of the repetition before is deleted, untimed.
+// Overview of all aircraft: the 30 records read again and the dialog shown.
 void BM_OverviewFirstOpen(benchmark::State& state) {
-  session->window->session().pick(7);
-  session->settle();
-  PreparationSteps preparation;
-  int repetitions = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    delete session->window->findChild<tolvane::ui::OverviewDialog*>("Overview");
-    session->settle();
-    preparation.run();
-    ++repetitions;
-    state.ResumeTiming();
-    tolvane::ui::OverviewDialog* view = session->window->showOverview();
-    state.PauseTiming();
-    closeView(view);
-    state.ResumeTiming();
-  }
-  preparation.report(state, repetitions);
-  checkNoMessages(state);
+  timeOpenings(state, &MainWindow::showOverview, "Overview", Opening::AsMet, false);
 }
-
-// The overview opened before it was made ready: the dialog is made, reads the 30 records,
-// sizes its columns and is shown.
 void BM_OverviewMadeAtOpening(benchmark::State& state) {
-  session->window->session().pick(7);
-  session->settle();
-  for (auto _ : state) {
-    state.PauseTiming();
-    delete session->window->findChild<tolvane::ui::OverviewDialog*>("Overview");
-    session->settle();
-    state.ResumeTiming();
-    tolvane::ui::OverviewDialog* view = session->window->showOverview();
-    state.PauseTiming();
-    closeView(view);
-    state.ResumeTiming();
-  }
-  checkNoMessages(state);
+  timeOpenings(state, &MainWindow::showOverview, "Overview", Opening::MadeAtOpening, false);
 }
-
-// Opening it again: the 30 records are read afresh and the dialog shown.
 void BM_OverviewReopen(benchmark::State& state) {
-  session->window->session().pick(7);
-  closeView(session->window->showOverview());
-  for (auto _ : state) {
-    tolvane::ui::OverviewDialog* view = session->window->showOverview();
-    state.PauseTiming();
-    closeView(view);
-    state.ResumeTiming();
-  }
-  checkNoMessages(state);
+  timeOpenings(state, &MainWindow::showOverview, "Overview", Opening::Again, false);
 }
 
 void stats(benchmark::internal::Benchmark* b, int repetitions) {

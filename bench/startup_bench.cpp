@@ -9,78 +9,30 @@
 // same two ways and takes its turn with the others, so that builds are compared in one run.
 //
 // Run it under an X server (xvfb-run): both programs then show a real window.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "clock.h"
+#include "child_runs.h"
 
 namespace {
+
+using namespace tolvane::bench;
 
 struct Sample {
   double startupMs = 0;
   double peakMiB = 0;
 };
 
-struct Program {
-  std::string label;
-  std::vector<std::string> argv;
-  std::vector<Sample> samples;
-};
-
+// The probe prints the monotonic time of its idle moment.
 bool runOnce(const std::string& folder, const std::vector<std::string>& args, Sample& sample) {
-  int out[2];
-  if (pipe(out) != 0) return false;
-  const long long started = tolvane::bench::monotonicNanoseconds();
-  const pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    close(out[0]);
-    close(out[1]);
-    if (chdir(folder.c_str()) != 0) _exit(126);
-    std::vector<char*> cargs;
-    for (const std::string& a : args) cargs.push_back(const_cast<char*>(a.c_str()));
-    cargs.push_back(nullptr);
-    execv(cargs[0], cargs.data());
-    _exit(127);
-  }
-  close(out[1]);
-  std::string text;
-  char buffer[256];
-  ssize_t n;
-  while ((n = read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, n);
-  close(out[0]);
-  int status = 0;
-  rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child) return false;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || text.empty()) {
-    std::fprintf(stderr, "%s failed (status %d, output \"%s\")\n", args[0].c_str(), status,
-                 text.c_str());
-    return false;
-  }
-  sample.startupMs = static_cast<double>(std::atoll(text.c_str()) - started) / 1e6;
-  sample.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  ChildRun run;
+  if (!runChild(folder, args, true, run)) return false;
+  sample.startupMs = static_cast<double>(std::atoll(run.output.c_str()) - run.startedNs) / 1e6;
+  sample.peakMiB = peakMiB(run);
   return true;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t m = v.size() / 2;
-  return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
-
-template <typename Get>
-std::vector<double> column(const Program& p, Get get) {
-  std::vector<double> values;
-  for (const Sample& s : p.samples) values.push_back(get(s));
-  return values;
 }
 
 }  // namespace
@@ -92,7 +44,7 @@ int main(int argc, char** argv) {
   }
   const int runs = std::atoi(argv[1]);
   const std::string folder = argv[2];
-  std::vector<Program> programs = {
+  std::vector<Program<Sample>> programs = {
       {"floor (empty 660x453 window)", {argv[3]}, {}},
       {"floor with one caption and one text box", {argv[3], "text"}, {}},
       {"Tolvane, start-up only", {argv[4]}, {}},
@@ -103,18 +55,10 @@ int main(int argc, char** argv) {
     programs.push_back({other + ", start-up only", {other}, {}});
     programs.push_back({other + ", start-up + pick + save", {other, "pick-save"}, {}});
   }
-  for (Program& p : programs) {
-    Sample warmUp;
-    if (!runOnce(folder, p.argv, warmUp)) return 1;
-  }
-  // The programs take turns, so that a slow spell of the machine hits all of them alike.
-  for (int run = 0; run < runs; ++run) {
-    for (std::size_t i = 0; i < programs.size(); ++i) {
-      Program& p = programs[(i + run) % programs.size()];
-      Sample s;
-      if (!runOnce(folder, p.argv, s)) return 1;
-      p.samples.push_back(s);
-    }
+  if (!runInTurns(programs, runs, [&](const std::vector<std::string>& args, Sample& s) {
+        return runOnce(folder, args, s);
+      })) {
+    return 1;
   }
 
   const auto ms = [](const Sample& s) { return s.startupMs; };
@@ -125,7 +69,7 @@ int main(int argc, char** argv) {
   std::printf(
       "| program | start-up median (ms) | min | max | ratio to floor | peak RSS median (MiB) "
       "| ratio to floor |\n|---|---|---|---|---|---|---|\n");
-  for (const Program& p : programs) {
+  for (const Program<Sample>& p : programs) {
     const std::vector<double> start = column(p, ms);
     const double startMedian = median(start);
     const double peak = median(column(p, mib));
